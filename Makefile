@@ -1,0 +1,26 @@
+# Two commands: `make test` runs every test, `make demo` runs the main job on the simulated
+# adapter. Both install what they need through apt on a fresh Debian 12 machine.
+.PHONY: all deps build test demo bench screenshots clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@scripts/build.sh windows host
+
+test: deps
+	@scripts/run-tests.sh
+
+demo: deps
+	@scripts/demo.sh
+
+bench: deps
+	@scripts/bench.sh
+
+screenshots: deps
+	@scripts/screenshots.sh
+
+clean:
+	rm -rf build

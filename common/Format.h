@@ -1,0 +1,17 @@
+// The one printf-style formatter of the suite; the format attribute lets the compiler check
+// every call against its arguments.
+#pragma once
+
+#include <string>
+
+#ifdef __MINGW32__
+#define ORVEX_PRINTF(f, a) __attribute__((format(gnu_printf, f, a)))
+#else
+#define ORVEX_PRINTF(f, a) __attribute__((format(printf, f, a)))
+#endif
+
+namespace orvex {
+
+std::string Format(const char* format, ...) ORVEX_PRINTF(1, 2);
+
+}  // namespace orvex

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# make test: builds the three trees and runs every test: host (ASan/UBSan), fuzz (libFuzzer,
+# briefly), windows (under Wine, GUI tests on Xvfb). Leaves no Wine server or Xvfb behind.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+source scripts/xvfb.sh
+trap orvex_stop_all EXIT
+
+scripts/build.sh windows host fuzz || exit 1
+scripts/wine-prefix.sh || exit 1
+orvex_start_xvfb || exit 1
+# A persistent server started here, with its output away from ours.
+wineserver -p60 >/dev/null 2>&1 </dev/null
+wine wineboot >/dev/null 2>&1 </dev/null
+
+status=0
+for tree in host fuzz windows; do
+  echo "== ctest $tree"
+  (cd "build/$tree" && ctest --output-on-failure -j2 --timeout 600) || status=1
+done
+exit $status

@@ -1,0 +1,9 @@
+# Sourced by the scripts that run Wine: one prefix inside the build folder, Japanese locale,
+# no debug chatter, no Mono/Gecko installers.
+ORVEX_ROOT=${ORVEX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX=${WINEPREFIX:-$ORVEX_ROOT/build/wineprefix}
+export WINEARCH=win64
+export LC_ALL=ja_JP.UTF-8
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+export DISPLAY=${DISPLAY:-:97}

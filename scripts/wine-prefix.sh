@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Creates the Wine prefix used by the tests and the demo, with the dialog fonts mapped onto the
+# IPA fonts. Safe to call again: an existing, finished prefix is kept.
+set -euo pipefail
+source "$(dirname "$0")/wine-env.sh"
+
+if [ -f "$WINEPREFIX/.orvex-ready" ]; then exit 0; fi
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1 </dev/null || true
+wineserver -w
+
+add_replacement() {
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1 </dev/null
+}
+add_replacement "ＭＳ ゴシック" "IPAGothic"
+add_replacement "MS Gothic" "IPAGothic"
+add_replacement "ＭＳ Ｐゴシック" "IPAPGothic"
+add_replacement "MS PGothic" "IPAPGothic"
+add_replacement "ＭＳ 明朝" "IPAGothic"
+add_replacement "MS Mincho" "IPAGothic"
+add_replacement "MS UI Gothic" "IPAPGothic"
+add_replacement "MS Shell Dlg" "IPAPGothic"
+add_replacement "MS Shell Dlg 2" "IPAPGothic"
+add_replacement "Tahoma" "IPAPGothic"
+for name in "MS Shell Dlg" "MS Shell Dlg 2"; do
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v "$name" /t REG_SZ \
+    /d "IPAPGothic" /f >/dev/null 2>&1 </dev/null
+done
+wineserver -w
+touch "$WINEPREFIX/.orvex-ready"
