@@ -2,6 +2,7 @@
 # Configures and builds one or more trees: host, fuzz, windows (default: all three).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=${ORVEX_BUILD_ROOT:-build}
 trees=("$@")
 [ ${#trees[@]} -gt 0 ] || trees=(windows host fuzz)
 for tree in "${trees[@]}"; do
@@ -12,9 +13,9 @@ for tree in "${trees[@]}"; do
     windows) args=(-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake) ;;
     *) echo "unknown tree $tree" >&2; exit 1 ;;
   esac
-  if [ ! -f "build/$tree/build.ninja" ]; then
-    cmake -S . -B "build/$tree" -G Ninja "${args[@]}" >/dev/null
+  if [ ! -f "$root/$tree/build.ninja" ]; then
+    cmake -S . -B "$root/$tree" -G Ninja "${args[@]}" >/dev/null
   fi
   echo "== building $tree"
-  cmake --build "build/$tree"
+  cmake --build "$root/$tree"
 done

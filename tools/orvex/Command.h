@@ -1,0 +1,44 @@
+// The orvex command line: each command family registers itself from its own file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orvex::cli {
+
+// Exit codes shared by every command.
+enum ExitCode {
+  kExitOk = 0,
+  kExitBadArguments = 1,
+  kExitFileError = 2,
+  kExitInvalidImage = 3,
+};
+
+using Args = std::vector<std::string>;
+using CommandFunction = int (*)(const Args& args);  // args after the family name
+
+struct CommandFamily {
+  const char* name;   // "prg", "def", ...
+  const char* usage;  // one or more lines shown by `orvex help`
+  CommandFunction run;
+};
+
+// Registers a family at static initialisation; the files are linked into the program directly.
+struct CommandRegistrar {
+  explicit CommandRegistrar(const CommandFamily& family);
+};
+
+const std::vector<CommandFamily>& Families();
+
+// One short line on stderr, "orvex: <text>".
+void Fail(const std::string& text);
+
+// Reads a whole file; false (and errno-based text in *error) when it cannot be read.
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes, std::string* error);
+bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string* error);
+
+// Quotes a code page 932 text as a JSON string (bytes >= 0x80 are passed through, so the output
+// is code page 932 like every other text of the suite).
+std::string JsonString(const std::string& text);
+
+}  // namespace orvex::cli
