@@ -4,7 +4,8 @@
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 
-if [ -f "$WINEPREFIX/.orvex-ready" ]; then exit 0; fi
+# The marker names the version of these settings, so an older prefix is made anew.
+if [ -f "$WINEPREFIX/.orvex-ready-2" ]; then exit 0; fi
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1 </dev/null || true
@@ -27,5 +28,8 @@ for name in "MS Shell Dlg" "MS Shell Dlg 2"; do
   wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v "$name" /t REG_SZ \
     /d "IPAPGothic" /f >/dev/null 2>&1 </dev/null
 done
+# No window manager runs on Xvfb: Wine draws the window frames itself (screenshots show the
+# caption) and does not wait up to two seconds for a manager each time a window is hidden.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
 wineserver -w
-touch "$WINEPREFIX/.orvex-ready"
+touch "$WINEPREFIX/.orvex-ready-2"
