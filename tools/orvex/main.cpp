@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "Command.h"
+#include "Cp932Text.h"
 
 namespace orvex::cli {
 
@@ -47,7 +48,14 @@ bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& b
 
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
-  for (unsigned char c : text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    // A double-byte character goes out whole: its trail byte may look like a backslash.
+    if (i + 1 < text.size() && IsValidPair(static_cast<unsigned char>(text[i]), static_cast<unsigned char>(text[i + 1]))) {
+      out.append(text, i, 2);
+      ++i;
+      continue;
+    }
+    const unsigned char c = static_cast<unsigned char>(text[i]);
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
