@@ -30,4 +30,12 @@ head -c 65536 /dev/urandom > "$demo/payload.bin"
 "$orvex" prg make --magic KV4100 --kind 0x35 --subkind 0x02 --version 1.000 --name ANALOG-TRK -o "$demo/package/ANALOG_TRK.prg" "$demo/payload.bin"
 echo "== the images as orvex.exe (under Wine) lists them"
 (cd "$demo/package" && for f in *.prg; do orvex_exe prg info "$f" | u8; echo; done)
+echo "== a whole device session on the simulated adapter (orvex sim session)"
+winpath() { echo "Z:${1//\//\\}"; }
+mkdir -p "$demo/adapter"
+orvex_exe sim init "$(winpath "$demo/adapter")"
+export ORVEX_SIM=$(winpath "$demo/adapter")
+orvex_exe sim set time_scale=25
+orvex_exe sim session --write "$(winpath "$demo/package/MC_CPU.prg")"
+unset ORVEX_SIM
 echo "demo output: $demo"

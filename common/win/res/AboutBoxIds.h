@@ -1,0 +1,21 @@
+/* The about box's resource numbers, for both tools' .rc files and their code. */
+#pragma once
+
+#define IDD_ORVEX_ABOUT 100
+#define IDC_ABOUT_ICON 1010
+
+/* OrvexSet */
+#define IDC_SET_ABOUT_TITLE 1000
+#define IDC_SET_ABOUT_VERSION 1001
+#define IDC_SET_ABOUT_LIBRARY 1002
+#define IDC_SET_ABOUT_DRIVER 1003
+#define IDC_SET_ABOUT_NOTICE 1004
+#define IDC_SET_ABOUT_DEVICE 1005
+#define IDC_SET_ABOUT_DEFINITION 1007
+
+/* OrvexFlash */
+#define IDC_FLASH_ABOUT_VERSION 1000
+#define IDC_FLASH_ABOUT_LIBRARY 1001
+#define IDC_FLASH_ABOUT_DRIVER 1002
+#define IDC_FLASH_ABOUT_NOTICE 1003
+#define IDC_FLASH_ABOUT_DEVICE 1004

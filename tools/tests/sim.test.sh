@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# orvex sim: a fresh adapter, its state changed from the command line, and a whole device session
+# against it. Windows only (orvex.exe binds the simulated Orvex.dll); the host orvex has no sim.
+# Usage: sim.test.sh ORVEX [RUNNER]
+set -u
+ORVEX=$1
+RUNNER=${2:-}
+if [ -z "$RUNNER" ]; then echo "orvex sim exists on Windows only"; exit 0; fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+fails=0
+pass=0
+check() {  # check NAME CONDITION-RESULT
+  if [ "$2" = 0 ]; then pass=$((pass + 1)); else echo "FAIL: $1"; fails=$((fails + 1)); fi
+}
+orvex() { $RUNNER "$ORVEX" "$@"; }
+has() { grep -aqF -- "$1" out.txt; }
+export ORVEX_SIM="Z:${work//\//\\}\\adapter"
+
+orvex sim session >out.txt 2>&1; rc=$?
+[ $rc = 2 ] && has "OrvexSim.txt: cannot read"; check "no adapter yet (rc=$rc)" $?
+
+orvex sim init "$ORVEX_SIM" >out.txt 2>&1; check "init" $?
+[ -f adapter/OrvexSim.txt ]; check "state file written" $?
+orvex sim set time_scale=10 >out.txt 2>&1; check "set" $?
+orvex sim set time_scale=10 bogus=1 >out.txt 2>&1; rc=$?
+[ $rc = 1 ] && has "line 2: unknown key 'bogus'"; check "a bad line is refused (rc=$rc)" $?
+orvex sim show >out.txt 2>&1; check "show" $?
+has "time_scale = 10"; check "the change is kept" $?
+
+orvex sim session >out.txt 2>&1; rc=$?
+[ $rc = 0 ]; check "session (rc=$rc)" $?
+has "attach finished: status 1, error 0"; check "attached" $?
+has "channel 3 started: INS64 (02h), versions 1.000 1.020 1.105"; check "line channels with versions" $?
+has "15452 bytes in 16 blocks; a valid parameter save file"; check "parameter read" $?
+has "progress: phase 10 done"; check "progress to the end" $?
+has "end: completion 00"; check "end of the write" $?
+has "MC-CPU 2.011"; check "restart with the new version" $?
+has "session complete"; check "whole session" $?
+grep -q "^mc = 0x00 0x1105 0x2011 " adapter/OrvexSim.txt; check "the new version stays in the state file" $?
+
+# A refused image ends the session with the device's status.
+orvex sim set fault.refuse_image=255 >/dev/null 2>&1
+orvex sim session --no-reset >out.txt 2>&1; rc=$?
+[ $rc = 4 ] && has "WriteProgramImage: 255"; check "refused image (rc=$rc)" $?
+
+[ $fails = 0 ] || cat out.txt
+echo "$pass passed, $fails failed"
+[ $fails = 0 ]
