@@ -1,5 +1,7 @@
 #include "Cp932Text.h"
 
+#include <cstring>
+
 namespace orvex {
 
 size_t CharLength(std::string_view text, size_t pos) {
@@ -7,52 +9,55 @@ size_t CharLength(std::string_view text, size_t pos) {
   return 1;
 }
 
+// True when text[pos] begins a character rather than being the second byte of one. Walking from
+// the start would tell, but so does the run of lead-range bytes just before pos: the byte before
+// that run is no lead byte, so a character starts right after it, and the run pairs up from
+// there. An odd run leaves a lead byte that takes text[pos] as its second byte. This keeps every
+// search at memchr speed instead of a walk over the whole text.
+static bool StartsCharacter(std::string_view text, size_t pos) {
+  size_t run = 0;
+  while (run < pos && IsLeadByte(static_cast<unsigned char>(text[pos - 1 - run]))) ++run;
+  return run % 2 == 0;
+}
+
 size_t FindChar(std::string_view text, char ch, size_t from) {
-  for (size_t i = 0; i < text.size(); i += CharLength(text, i)) {
-    if (i >= from && text[i] == ch) return i;
+  while (from < text.size()) {
+    const void* hit = std::memchr(text.data() + from, ch, text.size() - from);
+    if (hit == nullptr) return kNotFound;
+    const size_t pos = static_cast<size_t>(static_cast<const char*>(hit) - text.data());
+    if (StartsCharacter(text, pos)) return pos;
+    from = pos + 1;
   }
   return kNotFound;
 }
 
 size_t FindLastChar(std::string_view text, char ch) {
   size_t found = kNotFound;
-  for (size_t i = 0; i < text.size(); i += CharLength(text, i)) {
-    if (text[i] == ch) found = i;
-  }
+  for (size_t pos = FindChar(text, ch); pos != kNotFound; pos = FindChar(text, ch, pos + 1)) found = pos;
   return found;
 }
 
 size_t FindAnyChar(std::string_view text, std::string_view set, size_t from) {
-  for (size_t i = 0; i < text.size(); i += CharLength(text, i)) {
-    if (i >= from && set.find(text[i]) != std::string_view::npos) return i;
+  size_t first = kNotFound;
+  for (char ch : set) {
+    const size_t pos = FindChar(text.substr(0, first == kNotFound ? text.size() : first), ch, from);
+    if (pos != kNotFound) first = pos;
   }
-  return kNotFound;
+  return first;
 }
 
 bool EndsWithChar(std::string_view text, char ch) {
-  if (text.empty()) return false;
-  size_t last = 0;
-  for (size_t i = 0; i < text.size(); i += CharLength(text, i)) last = i;
-  return last == text.size() - 1 && text[last] == ch;
+  return !text.empty() && text.back() == ch && StartsCharacter(text, text.size() - 1);
 }
 
 size_t CutLength(std::string_view text, size_t max_bytes) {
   if (text.size() <= max_bytes) return text.size();
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t n = CharLength(text, i);
-    if (i + n > max_bytes) break;
-    i += n;
-  }
-  return i;
+  return StartsCharacter(text, max_bytes) ? max_bytes : max_bytes - 1;
 }
 
 std::string_view DropDanglingLead(std::string_view text) {
-  if (text.empty()) return text;
-  size_t last = 0;
-  for (size_t i = 0; i < text.size(); i += CharLength(text, i)) last = i;
-  if (last == text.size() - 1 && IsLeadByte(static_cast<unsigned char>(text[last]))) {
-    return text.substr(0, last);
+  if (!text.empty() && IsLeadByte(static_cast<unsigned char>(text.back())) && StartsCharacter(text, text.size() - 1)) {
+    return text.substr(0, text.size() - 1);
   }
   return text;
 }
