@@ -30,12 +30,44 @@ head -c 65536 /dev/urandom > "$demo/payload.bin"
 "$orvex" prg make --magic KV4100 --kind 0x35 --subkind 0x02 --version 1.000 --name ANALOG-TRK -o "$demo/package/ANALOG_TRK.prg" "$demo/payload.bin"
 echo "== the images as orvex.exe (under Wine) lists them"
 (cd "$demo/package" && for f in *.prg; do orvex_exe prg info "$f" | u8; echo; done)
-echo "== a whole device session on the simulated adapter (orvex sim session)"
 winpath() { echo "Z:${1//\//\\}"; }
+pkg=$demo/package
+
+echo "== the update information file: the template OrvexRoll writes, as OrvexRoll reads it"
+orvex_exe ini template -o "$(winpath "$pkg/OrvexRoll.ini")"
+orvex_exe ini show "$(winpath "$pkg/OrvexRoll.ini")" | u8 | head -20 || true
+
+echo "== the parameter definition file: check it and build the save file of its initial values"
+cp paramtool/model/Cti_par.txt "$pkg/Cti_par.txt"
+orvex_exe def check "$(winpath "$pkg/Cti_par.txt")" | u8
+orvex_exe def new "$(winpath "$pkg/Cti_par.txt")" -o "$(winpath "$pkg/MCPARA.prg")"
+orvex_exe prg info "$(winpath "$pkg/MCPARA.prg")" | u8
+
+echo "== a whole device session on the simulated adapter: read, write a program, restart, reset"
 mkdir -p "$demo/adapter"
 orvex_exe sim init "$(winpath "$demo/adapter")"
 export ORVEX_SIM=$(winpath "$demo/adapter")
 orvex_exe sim set time_scale=25
-orvex_exe sim session --write "$(winpath "$demo/package/MC_CPU.prg")"
+orvex_exe sim session --write "$(winpath "$pkg/MC_CPU.prg")" | u8
+
+echo "== write the parameter save file into the adapter and see what changed"
+orvex_exe def new "$(winpath "$pkg/Cti_par.txt")" -o "$(winpath "$demo/OLD_MCPARA.prg")"
+# A technician's change: the first channel moves to command block 2.
+python3 - "$demo/OLD_MCPARA.prg" "$pkg/MCPARA.prg" <<'PY'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+data[32] = 2
+body_sum = 0
+for i in range(10, len(data) - 1, 2):
+    body_sum += data[i] | (data[i + 1] << 8)
+if (len(data) - 10) % 2:
+    body_sum += data[-1]
+csum = (~body_sum) & 0xFFFF
+data[8], data[9] = csum & 0xFF, csum >> 8
+open(sys.argv[2], "wb").write(data)
+PY
+orvex_exe sim session --write "$(winpath "$pkg/MCPARA.prg")" --no-reset | u8 | grep -E 'program write|WriteProgramImage|end:|parameter read|valid parameter' || true
+orvex_exe def diff "$(winpath "$pkg/Cti_par.txt")" "$(winpath "$demo/OLD_MCPARA.prg")" \
+  "$(winpath "$demo/adapter/Parameters.prg")" | u8 || true
 unset ORVEX_SIM
 echo "demo output: $demo"

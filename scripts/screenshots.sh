@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# make screenshots: the README's pictures of the real windows, taken under Wine on Xvfb against
+# the simulated adapter. Output: docs/screenshots/*.png
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/xvfb.sh
+trap orvex_stop_all EXIT
+
+scripts/build.sh windows
+scripts/wine-prefix.sh
+orvex_start_xvfb
+wineserver -p60 >/dev/null 2>&1 </dev/null
+
+win=$ORVEX_BUILD_ROOT/windows
+out=docs/screenshots
+mkdir -p "$out"
+adapter=$ORVEX_BUILD_ROOT/screenshot-adapter
+rm -rf "$adapter"
+mkdir -p "$adapter"
+winpath() { echo "Z:${1//\//\\}"; }
+scripts/wine-run "$win/tools/orvex.exe" sim init "$(winpath "$adapter")" >/dev/null
+export ORVEX_SIM=$(winpath "$adapter")
+scripts/wine-run "$win/tools/orvex.exe" sim set time_scale=10 >/dev/null
+
+preview=$win/common/win/device/about_preview.exe
+scripts/screenshot.sh "$out/about-flash.png" --wait 2 -- "$preview" flash
+scripts/screenshot.sh "$out/about-set.png" --wait 2 -- "$preview" set
+scripts/screenshot.sh "$out/about-set-no-device.png" --wait 1 -- "$preview" set --no-device
+scripts/screenshot.sh "$out/sample-dialog.png" --wait 1 -- "$win/common/win/common_win_demo.exe"
+ls -l "$out"
