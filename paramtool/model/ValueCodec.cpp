@@ -148,6 +148,9 @@ const char* UnitLabel(ValueKind kind) {
 }
 
 bool IsDefinedDoubleByte(uint8_t lead, uint8_t trail) {
+  // The code ranges alone would take a lead byte before a control byte, a blank or a digit for
+  // a character, and a shown text would keep a NUL or end in half a character.
+  if (!IsTrailByte(trail)) return false;
   const unsigned code = (static_cast<unsigned>(lead) << 8) | trail;
   return (code >= 0x8140 && code <= 0x9872) || (code >= 0x989F && code <= 0xEA9E);
 }

@@ -101,7 +101,7 @@ void ShowNumberText(NumberForm form, uint32_t value, int width, ValueText* out);
 // Unit label shown after an edit: "[HEX]", "ms", "×10ms", "×100ms", "秒"; nullptr for none.
 const char* UnitLabel(ValueKind kind);
 
-// The 16-bit code of a double-byte character is one the device's text handling accepts.
+// A lead and a trail byte whose 16-bit code the device's text handling accepts.
 bool IsDefinedDoubleByte(uint8_t lead, uint8_t trail);
 
 }  // namespace orvex

@@ -278,6 +278,25 @@ std::string ItemPlace(const ParameterItem& item) {
   return item.offset >= 0 ? Format("%04X", item.offset) : std::string("----");
 }
 
+// Whether an item's own bytes differ where no value shows it (a CHB's further bytes, a wide
+// number's bytes beyond the fourth, head bits no member takes). The bits of a head's members
+// are theirs and listed with them.
+bool OwnBytesDiffer(const ParameterTag& tag, const ParameterItem& item, const BlockImage& a, const BlockImage& b) {
+  for (int k = 0; k < item.width; ++k) {
+    unsigned mask = 0xFF;
+    if (item.member_count > 0) {
+      for (const ParameterItem& member : tag.items) {
+        if (member.head == &item && member.kind != ValueKind::kDlst && DiagnoseItem(member) == ItemFault::kNone &&
+            member.offset / 8 == k) {
+          mask &= ~(1u << (member.offset % 8));
+        }
+      }
+    }
+    if ((a.bytes[item.offset + k] ^ b.bytes[item.offset + k]) & mask) return true;
+  }
+  return false;
+}
+
 void PrintShowText(const ParameterDefinition& definition, const LoadedSaveFile& file, const std::string& source) {
   std::printf("definition: \"%s\", version %04X, class %u\n", definition.title.c_str(), definition.version,
               definition.class_byte);
@@ -423,11 +442,10 @@ int RunDiff(const Args& args) {
         const ShownValue old_shown = Show(old_image, item);
         const ShownValue new_shown = Show(new_image, item);
         std::string change;
-        if (old_shown.text != new_shown.text) {
+        // The values, not the shown texts: a member whose head was switched off keeps its value.
+        if (old_shown.raw != new_shown.raw) {
           change = old_shown.text + " -> " + new_shown.text;
-        } else if (location == kItemOwnBytes &&
-                   std::memcmp(old_image.bytes + item.offset, new_image.bytes + item.offset,
-                               static_cast<size_t>(item.width)) != 0) {
+        } else if (location == kItemOwnBytes && OwnBytesDiffer(tag, item, old_image, new_image)) {
           std::string old_hex, new_hex;
           for (int k = 0; k < item.width; ++k) {
             old_hex += Format("%02X", old_image.bytes[item.offset + k]);

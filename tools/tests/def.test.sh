@@ -127,6 +127,25 @@ for expect in \
   grep -q "$expect" out.txt; check "diff changed: $expect" $?
 done
 [ "$(wc -l < out.txt)" -eq 4 ]; check "diff lists nothing else" $?
+# Group bits: the GCHV head switched off and its member 3 on, member 2 of the GCH off. Members
+# whose bits stay are not listed, nor are heads for their members' bits.
+python3 - <<'PY'
+body = bytearray(open("MCPARA.prg", "rb").read()[32:])
+body[60 + 0x30] = (body[60 + 0x30] & ~0x01) | 0x08
+body[60 + 0x32] &= ~0x04
+open("body.bin", "wb").write(body)
+PY
+orvex prg make --magic KV4100 --kind 0x91 --subkind 1 --version 0x1003 -o GROUP.prg body.bin
+orvex def diff sample.txt MCPARA.prg GROUP.prg > out.raw; rc=$?
+u8 < out.raw > out.txt
+[ $rc = 1 ]; check "diff group bits: exit 1 (rc=$rc)" $?
+for expect in \
+    '^block 1 "共通設定", page "保守・警報", "ログを出力する" (0030): 1 -> 0$' \
+    '^block 1 "共通設定", page "保守・警報", "デバッグログ" (bit 3 of 0030): 0 -> 1 (disabled)$' \
+    '^block 1 "共通設定", page "保守・警報", "回線異常" (bit 2 of 0032): 1 -> 0$'; do
+  grep -q "$expect" out.txt; check "diff group bits: $expect" $?
+done
+[ "$(wc -l < out.txt)" -eq 3 ]; check "diff group bits lists nothing else: $(cat out.txt)" $?
 head -c 15000 MCPARA.prg > short.prg
 orvex def diff sample.txt MCPARA.prg short.prg > out.txt 2>&1; rc=$?
 [ $rc = 3 ] && u8 < out.txt | grep -q '指定のファイル形式は、パラメータ設定データ用ではありません。'

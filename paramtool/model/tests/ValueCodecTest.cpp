@@ -119,6 +119,11 @@ TEST(ValueCodec, TextKind) {
   const uint8_t raw[] = {0x01, 'a', 0x00, 'b', 0x98, 0x80, 0x95, 0x5C, 0xFB, 0xFC, 'c', 0x82};
   std::memcpy(b.image.bytes + 32, raw, sizeof raw);
   EXPECT_EQ(b.Get(Item(ValueKind::kAsc, 32, sizeof raw)), "a b  表  c");
+  // A lead byte before a control byte, a blank or a digit is no character: no NUL or control
+  // byte reaches the shown text, and none ends in half a character.
+  const uint8_t stray[] = {'a', 0x82, 0x00, 'b', 0x82, 0x05, 'c', 0x82, '1', 'd', 0x82, ' '};
+  std::memcpy(b.image.bytes + 48, stray, sizeof stray);
+  EXPECT_EQ(b.Get(Item(ValueKind::kAsc, 48, sizeof stray)), "a  b  c  d");
 
   // Wider than the text buffer: the first 255 bytes are shown.
   std::memset(b.image.bytes + 100, 'x', 400);
