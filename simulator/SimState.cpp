@@ -43,6 +43,10 @@ uint32_t SimState::Scaled(uint32_t ms) const {
   return v > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<uint32_t>(v);
 }
 
+int64_t SimState::ReturnTime(int64_t now_ms, uint32_t ms) const {
+  return now_ms + std::max(Scaled(ms), kMinAwayMs);
+}
+
 namespace {
 
 constexpr uint32_t kMaxChannels = 1024;
@@ -67,8 +71,10 @@ std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max) {
     } else {
       return std::nullopt;
     }
-    value = value * base + static_cast<uint64_t>(digit);
-    if (value > max) return std::nullopt;
+    // Checked before the step, so a long number cannot wrap round to a small one.
+    uint64_t d = static_cast<uint64_t>(digit);
+    if (d > max || value > (max - d) / static_cast<uint64_t>(base)) return std::nullopt;
+    value = value * base + d;
   }
   return value;
 }

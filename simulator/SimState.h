@@ -13,6 +13,8 @@ namespace orvex::sim {
 
 constexpr char kStateFileName[] = "OrvexSim.txt";
 constexpr char kLogFileName[] = "OrvexSim.log";
+// The shortest time the adapter is away after a restart or reset: several of the library's polls.
+constexpr uint32_t kMinAwayMs = 100;
 
 // One fault. It is on while it has values (switches: while their value is 1); `times` limits how
 // often it fires, and a fault that has fired its last time is removed from the file.
@@ -96,6 +98,9 @@ struct SimState {
 
   SimState();
   uint32_t Scaled(uint32_t ms) const;
+  // When the adapter is back after leaving the bus at `now_ms` for `ms` (scaled). Never at once,
+  // whatever the scale: an adapter that is gone for no time is never seen to leave.
+  int64_t ReturnTime(int64_t now_ms, uint32_t ms) const;
   // Present and not away at `now_ms`.
   bool Available(int64_t now_ms) const { return present && now_ms >= away_until; }
 };

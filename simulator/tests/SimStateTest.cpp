@@ -72,6 +72,9 @@ TEST(SimState, BadFilesAreRefusedWithTheLine) {
   EXPECT_EQ(ErrorOf("driver_version = 1.2.3\n"), "line 1: bad value for 'driver_version'");
   EXPECT_EQ(ErrorOf("driver_version = 1.2.3.256\n"), "line 1: bad value for 'driver_version'");
   EXPECT_EQ(ErrorOf("product = 0x10000\n"), "line 1: bad value for 'product'");
+  // 2^64: too long a number is refused, not wrapped round to 0.
+  EXPECT_EQ(ErrorOf("away_until = 18446744073709551616\n"), "line 1: bad value for 'away_until'");
+  EXPECT_EQ(ErrorOf("away_until = 0x10000000000000000\n"), "line 1: bad value for 'away_until'");
   EXPECT_EQ(ErrorOf("fault.not_ready = 2\n"), "line 1: bad value for 'fault.not_ready'");
   EXPECT_EQ(ErrorOf("fault.alarm = 1 2 3\n"), "line 1: bad value for 'fault.alarm'");
   EXPECT_EQ(ErrorOf("parameter_file = ..\\x.prg\n"), "line 1: bad value for 'parameter_file'");
@@ -106,6 +109,15 @@ TEST(SimState, FaultsFireAsOftenAsTheySay) {
   EXPECT_TRUE(always.on);
   // A count of 0 in the file is a spent fault.
   EXPECT_FALSE(Parse("fault.alarm = 5\nfault.alarm.times = 0\n").faults.alarm.on);
+}
+
+TEST(SimState, AResetOrRestartIsAwayForAMomentEvenWithoutDelays) {
+  SimState s;
+  EXPECT_EQ(s.ReturnTime(1000, 3000), 4000);
+  s.time_scale = 0;  // no delays at all: the adapter must still be seen to leave
+  s.away_until = s.ReturnTime(1000, 3000);
+  EXPECT_FALSE(s.Available(1000));
+  EXPECT_TRUE(s.Available(1000 + kMinAwayMs));
 }
 
 TEST(SimState, WritingBackKeepsTheFileAndChangesOnlyWhatChanged) {

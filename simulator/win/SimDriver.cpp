@@ -111,7 +111,7 @@ class SimulatedDriver : public DeviceDriver {
     bool ok = store_.Update(
         [&](SimState& s) {
           failed = s.faults.reset_fail.Fire();
-          if (!failed) s.away_until = WallClockMs() + s.Scaled(s.reset_away_ms);
+          if (!failed) s.away_until = s.ReturnTime(WallClockMs(), s.reset_away_ms);
         },
         &state, &error);
     store_.Log(state,

@@ -186,7 +186,7 @@ std::optional<SimLibrary::Delivery> SimLibrary::Process(Event& e) {
     // The adapter's own doing: it happens whatever became of the channel that wrote.
     std::string error;
     SimState now;
-    if (store_->Update([](SimState& s) { s.away_until = WallClockMs() + s.Scaled(s.restart_ms); }, &now,
+    if (store_->Update([](SimState& s) { s.away_until = s.ReturnTime(WallClockMs(), s.restart_ms); }, &now,
                        &error)) {
       state_ = std::move(now);
     }
@@ -616,7 +616,7 @@ int SimLibrary::HardwareReset(int handle) {
   }
   std::string error;
   SimState now;
-  if (!store_->Update([](SimState& s) { s.away_until = WallClockMs() + s.Scaled(s.reset_away_ms); }, &now,
+  if (!store_->Update([](SimState& s) { s.away_until = s.ReturnTime(WallClockMs(), s.reset_away_ms); }, &now,
                       &error)) {
     SetLastError(ERROR_WRITE_FAULT);
     return 0;

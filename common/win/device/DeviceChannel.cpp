@@ -68,6 +68,7 @@ int DeviceChannel::Open(HWND owner, const UINT* messages, int count) {
 
 int DeviceChannel::Attach() {
   int answer = OrvexAttach(channel_);
+  // The device handle is taken here too: without it the device check refuses every notification.
   if (answer == kAttachedAtOnce && !TakeDevice()) {
     DWORD error = GetLastError();
     OrvexDetach(channel_);

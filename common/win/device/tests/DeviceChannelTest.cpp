@@ -113,6 +113,16 @@ TEST(DeviceChannel, DetachesAndTheWaitForADevice) {
   EXPECT_FALSE(s.sim.State().faults.detach.on);  // spent, and gone from the file
 }
 
+TEST(DeviceChannel, WithoutAnyDelayAResetStillDetachesAndTheDeviceReturns) {
+  DeviceSession s("time_scale = 0\n");
+  ASSERT_TRUE(s.AttachReady());
+  EXPECT_NE(s.channel.HardwareReset(), 0);
+  auto detached = s.queue.NextOf(kMessageDetached, kWait);
+  ASSERT_TRUE(detached);
+  EXPECT_EQ(detached->Status(), 0x100);
+  EXPECT_TRUE(s.AttachReady());
+}
+
 TEST(DeviceChannel, AttachedAtOnceHasItsBlockStatesAndNotifications) {
   DeviceSession s("attach_at_once = 1\n");
   EXPECT_EQ(s.channel.Attach(), kAttachedAtOnce);
