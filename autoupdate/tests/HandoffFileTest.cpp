@@ -99,6 +99,18 @@ TEST(HandoffFile, AutoVerUpRoundTrip) {
   EXPECT_EQ(read.fixed_slots[3], "");
   EXPECT_EQ(read.first_stage, 1);
   EXPECT_EQ(read.resume_value, 0xFFFFFFFFu);
+
+  // A wait of 0 and the stages 0 and -5 go over as written; the reader keeps its own wait and
+  // starts from stage 1.
+  info.device_wait_time = 0;
+  for (int32_t stage : {0, -5}) {
+    start.stage = stage;
+    AutoVerUpContent back;
+    back.wait_ms = 30000;
+    ParseAutoVerUp(BuildAutoVerUpText(info, folders, start).text, "C:\\x.exe", &back, nullptr);
+    EXPECT_EQ(back.first_stage, 1) << stage;
+    EXPECT_EQ(back.wait_ms, 30000u) << stage;
+  }
 }
 
 TEST(HandoffFile, ReaderLineRules) {

@@ -62,6 +62,22 @@ uint32_t DeleteRecoveryFile(const std::string& path) {
   return 0;
 }
 
+uint32_t FinishRecoveryFile(bool succeeded, int run_phase, std::string_view documents_folder,
+                            std::string_view run_folder, RecoveryRecord* record, LogSink* log) {
+  const std::string path = RecoveryFilePath(documents_folder);
+  if (succeeded) {
+    uint32_t error = DeleteRecoveryFile(path);
+    if (error == kErrorFileNotFound) return 0;
+    if (error != 0 && log) log->AddEntry(RecoveryDeleteFailureText(error, documents_folder), 2, true);
+    return error;
+  }
+  if (run_phase <= 1) return 0;
+  SetRecoveryFolder(record, run_folder);
+  uint32_t error = StoreRecoveryFile(path, *record);
+  if (error != 0 && log) log->AddEntry(RecoveryStoreFailureText(error, documents_folder), 2, true);
+  return error;
+}
+
 uint32_t FileSystemFolderProbe::OpenError(const std::string& path) {
   UniqueFile file(CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "LogEntry.h"
 #include "RecoveryRecord.h"
 
 namespace orvex::autoupdate {
@@ -22,6 +23,12 @@ uint32_t StoreRecoveryFile(const std::string& path, const RecoveryRecord& record
 
 // The caller ignores error 2 (no file).
 uint32_t DeleteRecoveryFile(const std::string& path);
+
+// The outcome step's part: a successful run deletes the file (none there is fine); a failed run
+// past its first attempt (run phase above 1) stores the record with this run's folder, so the
+// next start can offer the repair. A failure is logged with code 2. 0 or that error.
+uint32_t FinishRecoveryFile(bool succeeded, int run_phase, std::string_view documents_folder,
+                            std::string_view run_folder, RecoveryRecord* record, LogSink* log);
 
 // Probes a folder by opening a file in it for reading.
 class FileSystemFolderProbe : public FolderProbe {

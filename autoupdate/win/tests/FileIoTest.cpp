@@ -184,6 +184,49 @@ TEST(RecoveryFile, StoreLoadDeleteAndProbe) {
   EXPECT_EQ(RecoveryFolder(at_start), scratch.Path());  // with its '\'
 }
 
+TEST(RecoveryFile, EndOfRunStoresAfterAFailedAttemptAndDeletesOnSuccess) {
+  struct Log : LogSink {
+    std::vector<std::string> entries;
+    void AddEntry(std::string_view text, uint32_t code, bool time_stamp) override {
+      entries.push_back(std::to_string(code) + (time_stamp ? "T " : "  ") + std::string(text));
+    }
+  } log;
+  ScratchFolder scratch;
+  const std::string docs = scratch.Path();
+  const std::string path = RecoveryFilePath(docs);
+  RecoveryRecord record;
+  ResetRecoveryRecord(&record, 0x02000101);
+  record.failure_state = 256;
+  record.stage = 3;
+
+  // Failures outside a child (phase 1) and a cancel at the start (-1) leave no record.
+  EXPECT_EQ(FinishRecoveryFile(false, 1, docs, "C:\\run\\", &record, &log), 0u);
+  EXPECT_EQ(FinishRecoveryFile(false, -1, docs, "C:\\run\\", &record, &log), 0u);
+  EXPECT_FALSE(t::Exists(path));
+  // A failed attempt stores the record with this run's folder, cut to 1023 characters.
+  ASSERT_EQ(FinishRecoveryFile(false, 2, docs, "C:\\" + std::string(2000, 'r'), &record, &log), 0u);
+  RecoveryRecord loaded;
+  ASSERT_EQ(LoadRecoveryFile(path, &loaded), 0u);
+  EXPECT_EQ(RecoveryFolder(loaded), "C:\\" + std::string(1020, 'r'));
+  EXPECT_EQ(loaded.stage, 3);
+  EXPECT_EQ(loaded.failure_state, 256);
+  // Success deletes it; with no file left there is nothing to report.
+  EXPECT_EQ(FinishRecoveryFile(true, 3, docs, "C:\\run\\", &record, &log), 0u);
+  EXPECT_FALSE(t::Exists(path));
+  EXPECT_EQ(FinishRecoveryFile(true, 1, docs, "C:\\run\\", &record, &log), 0u);
+  EXPECT_TRUE(log.entries.empty());
+
+  // Either failure is logged with code 2.
+  const std::string gone = scratch.Path() + "gone\\";
+  EXPECT_EQ(FinishRecoveryFile(false, 4, gone, "C:\\run\\", &record, &log), 3u);
+  ASSERT_TRUE(CreateDirectoryW(ToWide(path).c_str(), nullptr));  // not deletable as a file
+  EXPECT_NE(FinishRecoveryFile(true, 1, docs, "C:\\run\\", &record, &log), 0u);
+  RemoveDirectoryW(ToWide(path).c_str());
+  ASSERT_EQ(log.entries.size(), 2u);
+  EXPECT_EQ(log.entries[0], "2T 自動更新修復情報ファイル作成失敗 Error = 3\n'" + gone + "OrvexRoll.recovery'");
+  EXPECT_TRUE(StartsWith(log.entries[1], "2T 自動更新修復情報ファイル削除失敗 Error = ")) << log.entries[1];
+}
+
 TEST(LogFile, ARepairRunContinuesTheLog) {
   ScratchFolder scratch;
   const std::string path = LogFilePath(scratch.Path(), "OrvexRoll");
