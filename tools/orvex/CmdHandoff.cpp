@@ -17,12 +17,6 @@ struct Reports : ReportSink {
   void Report(uint32_t code, std::string_view text) override { calls.emplace_back(code, std::string(text)); }
 };
 
-std::string JsonList(const std::vector<std::string>& list) {
-  std::string out = "[";
-  for (size_t i = 0; i < list.size(); ++i) out += (i ? ", " : "") + JsonString(list[i]);
-  return out + "]";
-}
-
 std::string JsonReports(const Reports& r) {
   std::string out = "[";
   for (size_t i = 0; i < r.calls.size(); ++i) {
@@ -108,25 +102,16 @@ void ShowVerUp(const std::string& file, const std::string& bytes, bool json) {
 
 int RunShow(const Args& args) {
   std::string file;
-  bool json = false;
-  int forced = -1;  // 0 para, 1 verup
-  for (const std::string& a : args) {
-    if (a == "--json") {
-      json = true;
-    } else if (a == "--para") {
-      forced = 0;
-    } else if (a == "--verup") {
-      forced = 1;
-    } else if (file.empty() && !a.empty() && a[0] != '-') {
-      file = a;
-    } else {
-      Fail("handoff show: unexpected argument '" + a + "'");
-      return kExitBadArguments;
-    }
-  }
-  if (file.empty()) {
-    Fail("handoff show: FILE is required");
+  std::vector<std::string> given;
+  if (!ParseFileArguments("handoff show", args, {"--json", "--para", "--verup"}, &file, &given)) {
     return kExitBadArguments;
+  }
+  const bool json = HasFlag(given, "--json");
+  // The last of --para / --verup wins; without either the name decides.
+  int forced = -1;  // 0 para, 1 verup
+  for (const auto& g : given) {
+    if (g == "--para") forced = 0;
+    if (g == "--verup") forced = 1;
   }
   HandoffKind kind = HandoffKind::kAutoPara;
   if (forced >= 0) {

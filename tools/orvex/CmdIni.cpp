@@ -74,12 +74,6 @@ const char* AvailabilityName(ToolAvailability a) {
   }
 }
 
-std::string JsonList(const std::vector<std::string>& list) {
-  std::string out = "[";
-  for (size_t i = 0; i < list.size(); ++i) out += (i ? ", " : "") + JsonString(list[i]);
-  return out + "]";
-}
-
 std::string JsonTool(const ToolCheck& t) {
   return Format("{\"availability\": %s, \"state\": %d, \"path\": %s, \"version\": %s, \"version_read\": %s}",
                 JsonString(AvailabilityName(t.availability)).c_str(), static_cast<int>(t.availability),
@@ -128,21 +122,9 @@ int RunTemplate(const Args& args) {
 
 int RunShow(const Args& args) {
   std::string file;
-  bool json = false;
-  for (const std::string& a : args) {
-    if (a == "--json") {
-      json = true;
-    } else if (file.empty() && !a.empty() && a[0] != '-') {
-      file = a;
-    } else {
-      Fail("ini show: unexpected argument '" + a + "'");
-      return kExitBadArguments;
-    }
-  }
-  if (file.empty()) {
-    Fail("ini show: FILE is required");
-    return kExitBadArguments;
-  }
+  std::vector<std::string> given;
+  if (!ParseFileArguments("ini show", args, {"--json"}, &file, &given)) return kExitBadArguments;
+  const bool json = HasFlag(given, "--json");
   std::vector<unsigned char> bytes;
   std::string error;
   if (!ReadWholeFile(file, &bytes, &error)) {

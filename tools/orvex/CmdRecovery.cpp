@@ -55,29 +55,11 @@ std::vector<std::string> ReasonLines(uint32_t reasons) {
   return lines;
 }
 
-std::string JsonList(const std::vector<std::string>& list) {
-  std::string out = "[";
-  for (size_t i = 0; i < list.size(); ++i) out += (i ? ", " : "") + JsonString(list[i]);
-  return out + "]";
-}
-
 int RunShow(const Args& args) {
   std::string file;
-  bool json = false;
-  for (const std::string& a : args) {
-    if (a == "--json") {
-      json = true;
-    } else if (file.empty() && !a.empty() && a[0] != '-') {
-      file = a;
-    } else {
-      Fail("recovery show: unexpected argument '" + a + "'");
-      return kExitBadArguments;
-    }
-  }
-  if (file.empty()) {
-    Fail("recovery show: FILE is required");
-    return kExitBadArguments;
-  }
+  std::vector<std::string> given;
+  if (!ParseFileArguments("recovery show", args, {"--json"}, &file, &given)) return kExitBadArguments;
+  const bool json = HasFlag(given, "--json");
   std::vector<unsigned char> bytes;
   std::string error;
   if (!ReadWholeFile(file, &bytes, &error)) {

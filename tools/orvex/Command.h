@@ -40,5 +40,18 @@ bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& b
 // Quotes a code page 932 text as a JSON string (bytes >= 0x80 are passed through, so the output
 // is code page 932 like every other text of the suite).
 std::string JsonString(const std::string& text);
+// A JSON array of such strings.
+std::string JsonList(const std::vector<std::string>& list);
+
+// The arguments of a "show"-like command: exactly one FILE and any of the given flags. On
+// anything else prints one line naming `command` and returns false.
+bool ParseFileArguments(const char* command, const Args& args, const std::vector<std::string>& flags,
+                        std::string* file, std::vector<std::string>* given);
+inline bool HasFlag(const std::vector<std::string>& given, const char* flag) {
+  for (const auto& g : given) {
+    if (g == flag) return true;
+  }
+  return false;
+}
 
 }  // namespace orvex::cli

@@ -75,6 +75,34 @@ std::string JsonString(const std::string& text) {
   return out + "\"";
 }
 
+std::string JsonList(const std::vector<std::string>& list) {
+  std::string out = "[";
+  for (size_t i = 0; i < list.size(); ++i) out += (i ? ", " : "") + JsonString(list[i]);
+  return out + "]";
+}
+
+bool ParseFileArguments(const char* command, const Args& args, const std::vector<std::string>& flags,
+                        std::string* file, std::vector<std::string>* given) {
+  file->clear();
+  for (const std::string& a : args) {
+    bool is_flag = false;
+    for (const auto& f : flags) is_flag = is_flag || a == f;
+    if (is_flag) {
+      given->push_back(a);
+    } else if (file->empty() && !a.empty() && a[0] != '-') {
+      *file = a;
+    } else {
+      Fail(std::string(command) + ": unexpected argument '" + a + "'");
+      return false;
+    }
+  }
+  if (file->empty()) {
+    Fail(std::string(command) + ": FILE is required");
+    return false;
+  }
+  return true;
+}
+
 static void PrintUsage(FILE* to) {
   std::fprintf(to, "usage: orvex <command> ...\n");
   for (const auto& f : Families()) std::fprintf(to, "%s\n", f.usage);

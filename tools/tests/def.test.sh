@@ -1,19 +1,7 @@
 #!/usr/bin/env bash
 # orvex def check/new/show/diff on the sample definition file and on broken ones.
 # Usage: def.test.sh ORVEX [RUNNER]   (RUNNER runs a Windows orvex.exe through Wine)
-set -u
-ORVEX=$1
-RUNNER=${2:-}
-SOURCE=${ORVEX_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-fails=0
-pass=0
-check() {  # check NAME CONDITION-RESULT
-  if [ "$2" = 0 ]; then pass=$((pass + 1)); else echo "FAIL: $1"; fails=$((fails + 1)); fi
-}
-orvex() { $RUNNER "$ORVEX" "$@"; }
+source "$(dirname "$0")/lib.sh" "$@"
 # Texts come out in code page 932 (with CR LF from orvex.exe); compare in UTF-8.
 u8() { iconv -f CP932 -t UTF-8 | tr -d '\r'; }
 cp932() { iconv -f UTF-8 -t CP932 | sed 's/$/\r/'; }
@@ -152,5 +140,4 @@ orvex def diff sample.txt MCPARA.prg short.prg > out.txt 2>&1; rc=$?
 check "diff with a short file: exit 3 (rc=$rc)" $?
 orvex def diff sample.txt MCPARA.prg > /dev/null 2>&1; [ $? = 2 ]; check "diff without a second file: exit 2" $?
 
-echo "$pass passed, $fails failed"
-[ $fails = 0 ]
+finish

@@ -1,20 +1,7 @@
 #!/usr/bin/env bash
 # orvex handoff show: both hand-off files read as the child tools read them.
 # Usage: handoff.test.sh ORVEX [RUNNER]
-set -u
-ORVEX=$1
-RUNNER=${2:-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-fails=0
-pass=0
-check() {
-  if [ "$2" = 0 ]; then pass=$((pass + 1)); else echo "FAIL: $1"; fails=$((fails + 1)); fi
-}
-orvex() { $RUNNER "$ORVEX" "$@"; }
-u8() { iconv -f CP932 -t UTF-8; }
-has() { grep -aqF -- "$1" out.txt; }
+source "$(dirname "$0")/lib.sh" "$@"
 show() { orvex handoff show --json "$@" >raw.txt 2>err.txt; local rc=$?; u8 <raw.txt >out.txt; return $rc; }
 
 # As OrvexRoll writes it.
@@ -49,5 +36,4 @@ orvex handoff show AutoPara.def.missing --para >out.txt 2>err.txt; rc=$?
 orvex handoff frob >out.txt 2>err.txt; rc=$?
 [ $rc = 1 ]; check "unknown sub-command (rc=$rc)" $?
 
-echo "$pass passed, $fails failed"
-[ $fails = 0 ]
+finish

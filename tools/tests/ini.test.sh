@@ -1,21 +1,8 @@
 #!/usr/bin/env bash
 # orvex ini template and ini show: the template byte for byte, the file read and checked as
 # OrvexRoll reads and checks it. Usage: ini.test.sh ORVEX [RUNNER]
-set -u
-ORVEX=$1
-RUNNER=${2:-}
-GOLDEN=${ORVEX_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/autoupdate/tests/data/OrvexRoll.ini
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-fails=0
-pass=0
-check() {  # check NAME CONDITION-RESULT
-  if [ "$2" = 0 ]; then pass=$((pass + 1)); else echo "FAIL: $1"; fails=$((fails + 1)); fi
-}
-orvex() { $RUNNER "$ORVEX" "$@"; }
-u8() { iconv -f CP932 -t UTF-8; }
-has() { grep -aqF -- "$1" out.txt; }  # has TEXT: the last output (UTF-8) contains TEXT
+source "$(dirname "$0")/lib.sh" "$@"
+GOLDEN=$SOURCE/autoupdate/tests/data/OrvexRoll.ini
 show() { orvex ini show --json "$1" >raw.txt 2>err.txt; local rc=$?; u8 <raw.txt >out.txt; return $rc; }
 
 orvex ini template -o OrvexRoll.ini; check "template written" $?
@@ -71,5 +58,4 @@ expect_fail "no file" 1 ini show
 expect_fail "no output" 1 ini template
 expect_fail "unknown sub-command" 1 ini frob
 
-echo "$pass passed, $fails failed"
-[ $fails = 0 ]
+finish

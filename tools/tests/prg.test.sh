@@ -1,20 +1,7 @@
 #!/usr/bin/env bash
 # orvex prg make and info: every kind round-trips; broken files give one clear line and the right
 # exit code. Usage: prg.test.sh ORVEX [RUNNER]   (RUNNER runs a Windows orvex.exe through Wine)
-set -u
-ORVEX=$1
-RUNNER=${2:-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-fails=0
-pass=0
-check() {  # check NAME CONDITION-RESULT
-  if [ "$2" = 0 ]; then pass=$((pass + 1)); else echo "FAIL: $1"; fails=$((fails + 1)); fi
-}
-orvex() { $RUNNER "$ORVEX" "$@"; }
-# Texts come out in code page 932; compare in UTF-8.
-u8() { iconv -f CP932 -t UTF-8; }
+source "$(dirname "$0")/lib.sh" "$@"
 
 head -c 1000 /dev/urandom > payload.bin
 # kind subkind expected-kind-text
@@ -88,5 +75,4 @@ expect_fail "missing payload" 2 prg make --magic KV4100 --kind 0 --subkind 0 --v
 expect_fail "valid size too big" 1 prg make --magic KV4100 --kind 0 --subkind 0 --version 1 --valid-size 5000 -o x.prg payload.bin
 expect_fail "unknown command" 1 frobnicate
 
-echo "$pass passed, $fails failed"
-[ $fails = 0 ]
+finish

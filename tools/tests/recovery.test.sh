@@ -1,20 +1,7 @@
 #!/usr/bin/env bash
 # orvex recovery show: the record's fields and whether OrvexRoll offers a repair from it.
 # Usage: recovery.test.sh ORVEX [RUNNER]
-set -u
-ORVEX=$1
-RUNNER=${2:-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-fails=0
-pass=0
-check() {
-  if [ "$2" = 0 ]; then pass=$((pass + 1)); else echo "FAIL: $1"; fails=$((fails + 1)); fi
-}
-orvex() { $RUNNER "$ORVEX" "$@"; }
-u8() { iconv -f CP932 -t UTF-8; }
-has() { grep -aqF -- "$1" out.txt; }
+source "$(dirname "$0")/lib.sh" "$@"
 show() { orvex recovery show --json "$1" >raw.txt 2>err.txt; local rc=$?; u8 <raw.txt >out.txt; return $rc; }
 le32() {  # le32 VALUE: four little-endian bytes
   local v=$(( $1 & 0xFFFFFFFF ))
@@ -55,5 +42,4 @@ has '  because: run folder cannot be reached'; check "text reason" $?
 orvex recovery show missing.rec >out.txt 2>err.txt; rc=$?
 [ $rc = 2 ]; check "missing file (rc=$rc)" $?
 
-echo "$pass passed, $fails failed"
-[ $fails = 0 ]
+finish

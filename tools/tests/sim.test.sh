@@ -2,20 +2,8 @@
 # orvex sim: a fresh adapter, its state changed from the command line, and a whole device session
 # against it. Windows only (orvex.exe binds the simulated Orvex.dll); the host orvex has no sim.
 # Usage: sim.test.sh ORVEX [RUNNER]
-set -u
-ORVEX=$1
-RUNNER=${2:-}
+source "$(dirname "$0")/lib.sh" "$@"
 if [ -z "$RUNNER" ]; then echo "orvex sim exists on Windows only"; exit 0; fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-fails=0
-pass=0
-check() {  # check NAME CONDITION-RESULT
-  if [ "$2" = 0 ]; then pass=$((pass + 1)); else echo "FAIL: $1"; fails=$((fails + 1)); fi
-}
-orvex() { $RUNNER "$ORVEX" "$@"; }
-has() { grep -aqF -- "$1" out.txt; }
 export ORVEX_SIM="Z:${work//\//\\}\\adapter"
 
 orvex sim session >out.txt 2>&1; rc=$?
@@ -46,5 +34,4 @@ orvex sim session --no-reset >out.txt 2>&1; rc=$?
 [ $rc = 4 ] && has "WriteProgramImage: 255"; check "refused image (rc=$rc)" $?
 
 [ $fails = 0 ] || cat out.txt
-echo "$pass passed, $fails failed"
-[ $fails = 0 ]
+finish
