@@ -47,6 +47,16 @@ void SimLibrary::Log(const std::string& line) {
   if (store_ && state_valid_) store_->Log(state_, line);
 }
 
+// A new session reads ORVEX_SIM again, so one process can use several adapters in turn.
+void SimLibrary::FollowEnvironmentWhenIdle() {
+  if (!channels_.empty()) return;
+  std::wstring folder = SimStore::FolderFromEnvironment();
+  if (!store_ || store_->Folder() != folder) {
+    store_ = std::make_unique<SimStore>(folder);
+    state_valid_ = false;
+  }
+}
+
 bool SimLibrary::RefreshState() {
   if (!store_) return false;
   if (state_valid_ && !store_->Changed()) return true;
@@ -361,14 +371,7 @@ int SimLibrary::OpenChannel(unsigned mask, OrvexCallback callback, void* context
     SetLastError(ERROR_INVALID_PARAMETER);
     return -1;
   }
-  if (channels_.empty()) {
-    // A new session reads ORVEX_SIM again, so one process can use several adapters in turn.
-    std::wstring folder = SimStore::FolderFromEnvironment();
-    if (!store_ || store_->Folder() != folder) {
-      store_ = std::make_unique<SimStore>(folder);
-      state_valid_ = false;
-    }
-  }
+  FollowEnvironmentWhenIdle();
   RefreshState();
   auto c = std::make_unique<Channel>();
   c->handle = next_channel_++;
@@ -629,13 +632,7 @@ int SimLibrary::HardwareReset(int handle) {
 
 unsigned SimLibrary::LibraryVersion() {
   std::lock_guard<std::mutex> lock(mu_);
-  if (channels_.empty()) {
-    std::wstring folder = SimStore::FolderFromEnvironment();
-    if (!store_ || store_->Folder() != folder) {
-      store_ = std::make_unique<SimStore>(folder);
-      state_valid_ = false;
-    }
-  }
+  FollowEnvironmentWhenIdle();
   return RefreshState() ? state_.library_version : kExpectedLibraryVersion;
 }
 
@@ -657,13 +654,7 @@ int SimLibrary::DeviceText(HANDLE device, int index, char* buffer, int size) {
 
 HANDLE SimLibrary::Probe() {
   std::lock_guard<std::mutex> lock(mu_);
-  if (channels_.empty()) {
-    std::wstring folder = SimStore::FolderFromEnvironment();
-    if (!store_ || store_->Folder() != folder) {
-      store_ = std::make_unique<SimStore>(folder);
-      state_valid_ = false;
-    }
-  }
+  FollowEnvironmentWhenIdle();
   RefreshState();
   if (!Available()) {
     SetLastError(ERROR_FILE_NOT_FOUND);

@@ -113,6 +113,7 @@ class SimLibrary {
   void AfterAttach(Channel& c, uint64_t start_delay);
   void DropLink(Channel& c);
   bool Available() const;
+  void FollowEnvironmentWhenIdle();  // called with the lock held
   bool RefreshState();  // re-reads the state file when it changed; true when it is usable
   bool FireFault(Fault Faults::*fault, Fault* fired);
   void Log(const std::string& line);
