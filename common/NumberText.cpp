@@ -30,22 +30,36 @@ uint32_t HexValueLoose(std::string_view text, size_t* end) {
   return value;
 }
 
-int32_t SignedDecimal(std::string_view text) {
+// White space, an optional sign and the digits; the magnitude stops at the limit of its sign.
+static uint64_t ReadDecimal(std::string_view text, uint64_t positive_limit, uint64_t negative_limit,
+                            bool* negative) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  bool negative = false;
+  *negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
+    *negative = text[i] == '-';
     ++i;
   }
-  int64_t value = 0;
-  const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
-                                 : std::numeric_limits<int32_t>::max();
+  const uint64_t limit = *negative ? negative_limit : positive_limit;
+  uint64_t value = 0;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
+    value = value * 10 + static_cast<uint64_t>(text[i] - '0');
     if (value > limit) value = limit;  // saturate, keep scanning
   }
-  return static_cast<int32_t>(negative ? -value : value);
+  return value;
+}
+
+int32_t SignedDecimal(std::string_view text) {
+  bool negative;
+  const uint64_t value = ReadDecimal(text, std::numeric_limits<int32_t>::max(),
+                                     uint64_t{1} << 31, &negative);
+  return negative ? static_cast<int32_t>(-static_cast<int64_t>(value)) : static_cast<int32_t>(value);
+}
+
+uint32_t UnsignedDecimalFullRange(std::string_view text) {
+  bool negative;
+  const uint64_t value = ReadDecimal(text, 0xFFFFFFFFull, uint64_t{1} << 31, &negative);
+  return negative ? static_cast<uint32_t>(-static_cast<int64_t>(value)) : static_cast<uint32_t>(value);
 }
 
 uint32_t BcdValue(std::string_view text, int max_digits, size_t* end) {

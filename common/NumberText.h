@@ -24,6 +24,10 @@ int32_t SignedDecimal(std::string_view text);
 // The same conversion taken as an unsigned 32-bit number (so "-1" is 0xFFFFFFFF).
 inline uint32_t UnsignedDecimal(std::string_view text) { return static_cast<uint32_t>(SignedDecimal(text)); }
 
+// The same conversion, except that positive values keep the full unsigned 32-bit range (up to
+// 4294967295, larger ones stop there): a four-byte value shown with "%u" reads back as itself.
+uint32_t UnsignedDecimalFullRange(std::string_view text);
+
 // Skips to the first decimal digit and reads at most max_digits of them, each as one nibble,
 // so "1234" reads as 0x1234.
 uint32_t BcdValue(std::string_view text, int max_digits = 8, size_t* end = nullptr);

@@ -66,6 +66,11 @@ TEST(NumberText, DecimalForms) {
   EXPECT_EQ(SignedDecimal("99999999999"), 2147483647);
   EXPECT_EQ(SignedDecimal("-99999999999"), -2147483647 - 1);
   EXPECT_EQ(UnsignedDecimal("-1"), 0xFFFFFFFFu);
+  EXPECT_EQ(UnsignedDecimal("3000000000"), 2147483647u);
+  EXPECT_EQ(UnsignedDecimalFullRange(" 3000000000"), 3000000000u);
+  EXPECT_EQ(UnsignedDecimalFullRange("99999999999"), 0xFFFFFFFFu);
+  EXPECT_EQ(UnsignedDecimalFullRange("-1"), 0xFFFFFFFFu);
+  EXPECT_EQ(UnsignedDecimalFullRange("x"), 0u);
   EXPECT_EQ(BcdValue("x1234"), 0x1234u);
   EXPECT_EQ(BcdValue("123456789"), 0x12345678u);
 }

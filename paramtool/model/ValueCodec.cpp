@@ -44,25 +44,9 @@ void AppendHex(ValueText* out, uint32_t value, int min_digits) {
   while (n > 0) out->Append(digits[--n]);
 }
 
-// The signed decimal conversion taken as 32 unsigned bits, except that positive values keep
-// their full unsigned range (up to 4294967295) instead of stopping at 2147483647: a four-byte
-// value shown with "%u" must read back as itself.
-uint32_t DecimalValue(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  if (negative) return static_cast<uint32_t>(SignedDecimal(text));
-  uint64_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + static_cast<uint64_t>(text[i] - '0');
-    if (value > 0xFFFFFFFFull) value = 0xFFFFFFFFull;
-  }
-  return static_cast<uint32_t>(value);
-}
+// Positive values keep their full unsigned range: a four-byte value shown with "%u" must read
+// back as itself.
+uint32_t DecimalValue(std::string_view text) { return UnsignedDecimalFullRange(text); }
 
 uint32_t ReadLittleEndian(const uint8_t* p, int length) {
   uint32_t value = 0;

@@ -121,11 +121,7 @@ int RunShow(const Args& args) {
     return kExitBadArguments;
   }
   std::vector<unsigned char> bytes;
-  std::string error;
-  if (!ReadWholeFile(file, &bytes, &error)) {
-    Fail(error);
-    return kExitFileError;
-  }
+  if (!ReadInputFile(file, &bytes)) return kExitFileError;
   std::string text(bytes.begin(), bytes.end());
   if (kind == HandoffKind::kAutoPara) {
     ShowPara(file, text, json);

@@ -126,11 +126,7 @@ int RunShow(const Args& args) {
   if (!ParseFileArguments("ini show", args, {"--json"}, &file, &given)) return kExitBadArguments;
   const bool json = HasFlag(given, "--json");
   std::vector<unsigned char> bytes;
-  std::string error;
-  if (!ReadWholeFile(file, &bytes, &error)) {
-    Fail(error);
-    return kExitFileError;
-  }
+  if (!ReadInputFile(file, &bytes)) return kExitFileError;
   const std::string folder = FolderOf(AbsolutePath(file));
   UpdateInfo info;
   if (ParseUpdateInfo(std::string(bytes.begin(), bytes.end()), folder, &info) != UpdateInfoStatus::kOk) {

@@ -61,11 +61,7 @@ int RunShow(const Args& args) {
   if (!ParseFileArguments("recovery show", args, {"--json"}, &file, &given)) return kExitBadArguments;
   const bool json = HasFlag(given, "--json");
   std::vector<unsigned char> bytes;
-  std::string error;
-  if (!ReadWholeFile(file, &bytes, &error)) {
-    Fail(error);
-    return kExitFileError;
-  }
+  if (!ReadInputFile(file, &bytes)) return kExitFileError;
   RecoveryRecord record;
   if (!DecodeRecoveryRecord(bytes.data(), bytes.size(), &record)) {
     Fail(Format("%s: %zu bytes, a recovery record has %zu; OrvexRoll ignores it and starts afresh", file.c_str(),

@@ -35,6 +35,8 @@ void Fail(const std::string& text);
 
 // Reads a whole file; false (and errno-based text in *error) when it cannot be read.
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes, std::string* error);
+// ReadWholeFile for a command's input: a failure is printed as the one error line.
+bool ReadInputFile(const std::string& path, std::vector<unsigned char>* bytes);
 bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string* error);
 
 // Quotes a code page 932 text as a JSON string (bytes >= 0x80 are passed through, so the output

@@ -34,6 +34,13 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes, s
   return ok;
 }
 
+bool ReadInputFile(const std::string& path, std::vector<unsigned char>* bytes) {
+  std::string error;
+  if (ReadWholeFile(path, bytes, &error)) return true;
+  Fail(error);
+  return false;
+}
+
 bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string* error) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) {
