@@ -1,0 +1,24 @@
+// Placeholder until the balloon joins the tree (paramtool/editor); see ParameterSettingsWindow.h.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+namespace orvex {
+
+class BalloonTip {
+ public:
+  void SetMargins(int, int, int, int) {}
+  bool Show(HWND, std::string_view, int, int, bool, UINT) {
+    shown_ = true;
+    return true;
+  }
+  void Hide() { shown_ = false; }
+  bool IsShown() const { return shown_; }
+
+ private:
+  bool shown_ = false;
+};
+
+}  // namespace orvex
