@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ChildCommandLine.h"
+#include "HandoffFile.h"
 
 namespace orvex {
 
@@ -40,18 +41,10 @@ struct AutoRunContext {
   bool message_box = true;   // /m clears it: no final message in the file modes
   FileMode file_mode = FileMode::kNone;
   uint32_t exit_code = kExitSuccess;
-  int model = -1;            // AutoPara.def line 0
   std::string handoff_path;  // after /a, /s or /f, completed from the program path
-
-  // AutoPara.def lines 1 to 4 and the definition files from line 5 on.
-  std::string install_folder;
-  std::string run_second_field;
-  std::string documents_folder;
-  std::string run_folder;
-  std::string save_file_name;
-  std::vector<std::string> definition_files;
-  int32_t retry_count = 0;
-  int32_t fill_flag = 0;
+  // What AutoPara.def says: model number, wait, retries, fill flag, folders, save file name and
+  // the definition files to choose from.
+  autoupdate::AutoParaContent handoff;
 
   // /w: the report target; the buffer is mapped by the window side.
   uint64_t report_window = 0;

@@ -77,20 +77,10 @@ void ParameterToolDialog::TakeCommandLine(const ToolCommandLine& line) {
   // The buffer is mapped before the hand-off file is read, so that a failure to read it reaches
   // the starting program with its text.
   reporter_->MapBuffer();
-  autoupdate::AutoParaContent content;
   ReportForwarder forward(this);
-  handoff_failed_ =
-      autoupdate::ReadAutoParaFile(context_.handoff_path, environment_.program_path, &content, &forward) < 0;
-  context_.model = content.model;
-  context_.wait_limit_ms = content.wait_ms;
-  context_.retry_count = content.retry_count;
-  context_.fill_flag = content.fill_flag;
-  context_.install_folder = content.install_folder;
-  context_.documents_folder = content.documents_folder;
-  context_.run_folder = content.run_folder;
-  context_.run_second_field = content.run_second_field;
-  context_.save_file_name = content.save_file_name;
-  context_.definition_files = content.definition_files;
+  handoff_failed_ = autoupdate::ReadAutoParaFile(context_.handoff_path, environment_.program_path,
+                                                 &context_.handoff, &forward) < 0;
+  context_.wait_limit_ms = context_.handoff.wait_ms;
 }
 
 void ParameterToolDialog::ReadSettings() {
