@@ -3,39 +3,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
-#include <thread>
-
 #include "ConfirmDialogs.h"
+#include "MainWindowSupport.h"
 #include "ToolIds.h"
 #include "Wide.h"
 
 namespace orvex {
 namespace {
 
-// Waits (at most 10 s) for a top-level dialog with this caption and acts on it.
-class Answer {
- public:
-  Answer(std::string caption, std::function<void(HWND)> act)
-      : caption_(std::move(caption)), act_(std::move(act)), thread_([this] { Run(); }) {}
-  ~Answer() { thread_.join(); }
-
- private:
-  void Run() {
-    const std::wstring caption = ToWide(caption_);
-    for (int i = 0; i < 200; ++i) {
-      HWND dialog = FindWindowW(L"#32770", caption.c_str());
-      if (dialog != nullptr && IsWindowVisible(dialog)) {
-        act_(dialog);
-        return;
-      }
-      Sleep(50);
-    }
-  }
-  std::string caption_;
-  std::function<void(HWND)> act_;
-  std::thread thread_;
-};
+using test::Answer;
 
 void Click(HWND dialog, int id) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));

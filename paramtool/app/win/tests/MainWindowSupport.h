@@ -54,6 +54,31 @@ inline void Pump(DWORD ms = 50) {
   PumpUntil([&] { return GetTickCount() - start >= ms; }, ms + 1000);
 }
 
+// Waits (at most 10 s) on another thread for a visible top-level dialog with this caption and acts
+// on it there.
+class Answer {
+ public:
+  Answer(std::string caption, std::function<void(HWND)> act)
+      : caption_(std::move(caption)), act_(std::move(act)), thread_([this] { Run(); }) {}
+  ~Answer() { thread_.join(); }
+
+ private:
+  void Run() {
+    const std::wstring caption = ToWide(caption_);
+    for (int i = 0; i < 200; ++i) {
+      HWND dialog = FindWindowW(L"#32770", caption.c_str());
+      if (dialog != nullptr && IsWindowVisible(dialog)) {
+        act_(dialog);
+        return;
+      }
+      Sleep(50);
+    }
+  }
+  std::string caption_;
+  std::function<void(HWND)> act_;
+  std::thread thread_;
+};
+
 // Answers the next system file dialog owned by `owner` from another thread: types `path` into
 // its file name field and presses OK, or cancels when the path is empty. Waits at most 20 s.
 class FileDialogAnswer {

@@ -331,6 +331,37 @@ TEST_F(MainWindowTest, DefinitionUpdateStoredIsInstalledWithABackup) {
   EXPECT_EQ(ReadAll(folder_.Path() + "Cti_par.old"), SampleDefinitionBytes());
 }
 
+TEST_F(MainWindowTest, DefinitionUpdateOfTheInstalledFileItselfCopiesNothing) {
+  InstallSampleDefinition();
+  MessageRecorder messages(AnswerAll(IDYES));
+  Open();
+  const std::string same = folder_.Path() + "CTI_PAR.TXT";  // the installed file in other letters
+  {
+    FileDialogAnswer answer(hwnd(), same);
+    Command(IDC_DEFINITION_UPDATE);
+  }
+  ASSERT_EQ(messages.Calls().size(), 1u);
+  EXPECT_EQ(messages.Calls()[0].caption, "定義ファイル更新確認");
+  EXPECT_FALSE(Exists(folder_.Path() + "Cti_par.old"));
+  EXPECT_EQ(ReadAll(folder_.Path() + "Cti_par.txt"), SampleDefinitionBytes());
+}
+
+TEST_F(MainWindowTest, AboutBoxNamesTheDefinitionInUse) {
+  InstallSampleDefinition();
+  Open();
+  std::string title, definition;
+  {
+    Answer answer("バージョン情報", [&](HWND box) {
+      title = GetDlgItemTextA932(box, 1000);
+      definition = GetDlgItemTextA932(box, 1007);
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageW(hwnd(), WM_SYSCOMMAND, IDM_ABOUT, 0);
+  }
+  EXPECT_EQ(title, "Orvex CTIアダプタ 標準パラメータ");
+  EXPECT_EQ(definition, folder_.Path() + "Cti_par.txt");
+}
+
 TEST_F(MainWindowTest, DefinitionUpdateForThisRunOnlyCopiesNothing) {
   InstallSampleDefinition();
   MessageRecorder messages(AnswerAll(IDNO));
