@@ -103,6 +103,7 @@ void ParameterToolDialog::Report(uint32_t code, std::string_view text) {
 bool ParameterToolDialog::OnInit() {
   active_dialog = this;
   reporter_->SetOwner(hwnd());
+  balloon_.SetMargins(-1, -1, kBalloonTailX, kBalloonTailHeight);
   AddSystemMenuItems();
   icon_ = LoadIconW(instance(), MAKEINTRESOURCEW(IDI_PARAMETER_TOOL));
   SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
@@ -138,7 +139,11 @@ bool ParameterToolDialog::OnInit() {
   if (!IsWindow(hwnd()) || ended_) return true;
   SetFocus(list_.hwnd());
   if (context_.Unattended()) StartWaitTimer();
-  if (!ended_) key_filter_ = SetWindowsHookExW(WH_MSGFILTER, KeyFilter, nullptr, GetCurrentThreadId());
+  if (!ended_) {
+    key_filter_ = SetWindowsHookExW(WH_MSGFILTER, KeyFilter, nullptr, GetCurrentThreadId());
+    // The settings windows are modeless inside this modal window's loop.
+    InstallSettingsWindowKeys();
+  }
   return false;
 }
 
@@ -297,7 +302,10 @@ void ParameterToolDialog::EndWindow() {
 void ParameterToolDialog::OnDestroy() {
   if (wait_timer_ != 0) KillTimer(hwnd(), wait_timer_);
   wait_timer_ = 0;
-  if (key_filter_ != nullptr) UnhookWindowsHookEx(key_filter_);
+  if (key_filter_ != nullptr) {
+    UnhookWindowsHookEx(key_filter_);
+    RemoveSettingsWindowKeys();
+  }
   key_filter_ = nullptr;
   balloon_.Hide();
   for (auto& window : settings_) window->Destroy();

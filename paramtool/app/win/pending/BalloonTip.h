@@ -9,7 +9,7 @@ namespace orvex {
 
 class BalloonTip {
  public:
-  void SetMargins(int, int, int, int) {}
+  void SetMargins(int = -1, int = -1, int = -1, int = -1) {}
   bool Show(HWND, std::string_view, int, int, bool, UINT) {
     shown_ = true;
     return true;

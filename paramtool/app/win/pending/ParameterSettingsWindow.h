@@ -13,6 +13,9 @@ namespace orvex {
 
 inline constexpr UINT WM_SETTINGS_CLOSED = WM_APP + 0x300;
 
+inline bool InstallSettingsWindowKeys() { return true; }
+inline void RemoveSettingsWindowKeys() {}
+
 class ParameterSettingsWindow : public Dialog {
  public:
   explicit ParameterSettingsWindow(int command_block) : command_block_(command_block) {}
