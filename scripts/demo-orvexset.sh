@@ -19,11 +19,11 @@ main=(--caption "Orvex - " --match prefix)
 
 echo "== OrvexSet with the sample definition"
 pid=$(ui start --env ORVEX_SIM= --cwd "$(winpath "$demo")" -- "$(winpath "$demo/OrvexSet.exe")" | tr -d '\r')
-ui wait --pid "$pid" "${main[@]}" --timeout 30
+ui wait --pid "$pid" "${main[@]}" --timeout 30 >/dev/null
 ui windows --pid "$pid" --utf8
 echo "== a settings window: ｱﾅﾛｸﾞ局線"
 ui click --pid "$pid" "${main[@]}" --id 2101
-ui wait --pid "$pid" --caption "ｱﾅﾛｸﾞ局線 - パラメータ設定" --timeout 30
+ui wait --pid "$pid" --caption "ｱﾅﾛｸﾞ局線 - パラメータ設定" --timeout 30 >/dev/null
 sleep 1
 import -window root "$demo/orvexset-settings.png"
 convert "$demo/orvexset-settings.png" -trim +repage "$demo/orvexset-settings.png"
