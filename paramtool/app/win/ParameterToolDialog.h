@@ -179,11 +179,8 @@ class ParameterToolDialog : public Dialog {
   ParameterToolState state_;
   ParameterDeviceChannel channel_;
   bool channel_open_ = false;
-  bool first_notice_ = false;
-  bool error_flag_ = false;
   ChannelList list_;
   HICON icon_ = nullptr;
-  std::array<bool, 2 * kBlockCount> bold_{};  // letter buttons, then block buttons
   HHOOK key_filter_ = nullptr;
   bool ended_ = false;
   bool list_fitted_ = false;
