@@ -73,16 +73,7 @@ void PrintTo(FILE* stream, std::string_view text) {
 void Print(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  int length = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  std::string text;
-  if (length > 0) {
-    text.resize(static_cast<size_t>(length) + 1);
-    std::vsnprintf(text.data(), text.size(), format, args);
-    text.resize(static_cast<size_t>(length));
-  }
+  std::string text = FormatArgs(format, args);
   va_end(args);
   PrintTo(stdout, text);
 }

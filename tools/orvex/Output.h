@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Format.h"
 #include "JsonText.h"
 
 namespace orvex::cli {
@@ -30,7 +31,7 @@ TextEncoding ChooseTextEncoding(std::string_view forced, bool console, bool utf8
 bool SetUpOutput(std::vector<std::string>* args);
 
 // printf into a code page 932 text, then out through the layer.
-void Print(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Print(const char* format, ...) ORVEX_PRINTF(1, 2);
 void PrintTo(FILE* stream, std::string_view text);
 
 // What the layer would write for `text` (tests): the bytes of a text, or a JSON document.
