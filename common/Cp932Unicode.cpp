@@ -26,6 +26,19 @@ void AppendUtf16(std::u16string* out, char32_t c) {
   }
 }
 
+using Decoder = size_t (*)(std::string_view, size_t, char32_t*);
+
+std::u16string ToUtf16(std::string_view text, Decoder decode) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    char32_t c;
+    i += decode(text, i, &c);
+    AppendUtf16(&out, c);
+  }
+  return out;
+}
+
 }  // namespace
 
 size_t DecodeCp932Char(std::string_view text, size_t pos, char32_t* code_point) {
@@ -81,14 +94,7 @@ std::string Cp932ToUtf8(std::string_view text) {
 }
 
 std::u16string Cp932ToUtf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    char32_t c;
-    i += DecodeCp932Char(text, i, &c);
-    AppendUtf16(&out, c);
-  }
-  return out;
+  return ToUtf16(text, DecodeCp932Char);
 }
 
 size_t DecodeUtf8Char(std::string_view text, size_t pos, char32_t* code_point) {
@@ -122,14 +128,7 @@ size_t DecodeUtf8Char(std::string_view text, size_t pos, char32_t* code_point) {
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    char32_t c;
-    i += DecodeUtf8Char(text, i, &c);
-    AppendUtf16(&out, c);
-  }
-  return out;
+  return ToUtf16(text, DecodeUtf8Char);
 }
 
 }  // namespace orvex
