@@ -21,6 +21,12 @@ struct StreamSetup {
 StreamSetup g_stdout;
 StreamSetup g_stderr;
 
+// The bytes for a stream that is no console: a JSON document is UTF-8 already.
+std::string EncodeForStream(std::string_view text, TextEncoding encoding, bool json) {
+  if (json || encoding == TextEncoding::kCp932) return std::string(text);
+  return Cp932ToUtf8(text);
+}
+
 }  // namespace
 
 TextEncoding ChooseTextEncoding(std::string_view forced, bool console, bool utf8_locale) {
@@ -52,12 +58,6 @@ bool SetUpOutput(std::vector<std::string>* args) {
   g_stdout = {ChooseTextEncoding(forced, StreamIsConsole(stdout), utf8_locale), json};
   g_stderr = {ChooseTextEncoding(forced, StreamIsConsole(stderr), utf8_locale), false};
   return true;
-}
-
-std::string EncodeForStream(std::string_view text, TextEncoding encoding, bool json) {
-  // A JSON document is UTF-8 already; kConsole is handled by the caller.
-  if (json || encoding == TextEncoding::kCp932) return std::string(text);
-  return Cp932ToUtf8(text);
 }
 
 void PrintTo(FILE* stream, std::string_view text) {

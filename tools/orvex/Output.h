@@ -34,9 +34,6 @@ bool SetUpOutput(std::vector<std::string>* args);
 void Print(const char* format, ...) ORVEX_PRINTF(1, 2);
 void PrintTo(FILE* stream, std::string_view text);
 
-// What the layer would write for `text` (tests): the bytes of a text, or a JSON document.
-std::string EncodeForStream(std::string_view text, TextEncoding encoding, bool json);
-
 // Platform part (Output.cpp for POSIX hosts, win/ConsoleOutput.cpp for Windows).
 bool StreamIsConsole(FILE* stream);
 bool LocaleIsUtf8();
