@@ -137,7 +137,14 @@ bool ParameterSettingsWindow::Build() {
     ShowFailure(main_window_, kWindowFailedText);
     return false;
   }
-  if (!MakeControls()) {
+  tool_tip_ =
+      CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, instance(), nullptr);
+  controls_.assign(static_cast<size_t>(form_.size()), nullptr);
+  made_.assign(pages_.size(), false);
+  // The other pages get their controls when they are first shown: a window opens as fast as
+  // its first page can be made.
+  if (!pages_.empty() && !MakeControls(0)) {
     ShowFailure(main_window_, kControlsFailedText);
     return false;
   }
@@ -151,6 +158,14 @@ bool ParameterSettingsWindow::Build() {
 }
 
 bool ParameterSettingsWindow::MeasureTemplate() {
+  // The template and the fonts stay as they are while the program runs: one measure serves
+  // every window made from the same module.
+  static HINSTANCE measured_for = nullptr;
+  static LayoutMeasures measured;
+  if (measured_for == instance() && measured_for != nullptr) {
+    measures_ = measured;
+    return true;
+  }
   HWND layout = CreateDialogParamW(instance(), MAKEINTRESOURCEW(IDD_PARAMETER_LAYOUT), hwnd(),
                                    LayoutTemplateProcedure, 0);
   if (layout == nullptr) return false;
@@ -178,6 +193,8 @@ bool ParameterSettingsWindow::MeasureTemplate() {
   DestroyWindow(layout);
   if (!complete) return false;
   measures_ = MeasureLayout(samples, {whole.right - whole.left, whole.bottom - whole.top});
+  measured = measures_;
+  measured_for = instance();
   return true;
 }
 
@@ -215,15 +232,13 @@ bool ParameterSettingsWindow::MakePages() {
   return true;
 }
 
-bool ParameterSettingsWindow::MakeControls() {
-  tool_tip_ =
-      CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, instance(), nullptr);
+bool ParameterSettingsWindow::MakeControls(int page_index) {
+  made_[static_cast<size_t>(page_index)] = true;
+  HWND page = PageWindow(page_index);
   const bool themed = ThemeActive();
-  controls_.assign(static_cast<size_t>(form_.size()), nullptr);
   for (int i = 0; i < form_.size(); ++i) {
     const FormControl& c = form_.control(i);
-    HWND page = PageWindow(c.page);
+    if (c.page != page_index) continue;
     const wchar_t* window_class = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE | (c.enabled ? 0 : WS_DISABLED);
     DWORD extended = 0;
@@ -259,25 +274,15 @@ bool ParameterSettingsWindow::MakeControls() {
     controls_[static_cast<size_t>(i)] = control;
     index_of_[control] = i;
     SendMessageW(control, WM_SETFONT, SendMessageW(page, WM_GETFONT, 0, 0), FALSE);
-    switch (c.type) {
-      case ControlType::kEdit:
-        if (!AttachInputFilter(control, FilterFlagsFor(c.display))) return false;
-        break;
-      case ControlType::kButton:
-        SendMessageW(control, BM_SETCHECK, c.checked ? BST_CHECKED : BST_UNCHECKED, 0);
-        break;
-      case ControlType::kList:
-        for (size_t n = 0; n < c.entries.size(); ++n) {
-          const LRESULT at =
-              SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(c.entries[n]).c_str()));
-          if (at < 0) return false;
-          SendMessageW(control, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(n));
-        }
-        SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(c.choice), 0);
-        break;
-      default:
-        break;
+    if (c.type == ControlType::kEdit && !AttachInputFilter(control, FilterFlagsFor(c.display))) return false;
+    for (size_t n = 0; n < c.entries.size(); ++n) {
+      const LRESULT at =
+          SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(c.entries[n]).c_str()));
+      if (at < 0) return false;
+      SendMessageW(control, CB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(n));
     }
+    // The form's state, which a reload may have changed since the build.
+    ShowState(i);
     if (tool_tip_ != nullptr && c.IsValueControl()) {
       TOOLINFOW tool = {};
       tool.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -299,6 +304,7 @@ void ParameterSettingsWindow::Destroy() {
   if (hwnd() != nullptr) DestroyWindow(hwnd());
   pages_.clear();
   controls_.clear();
+  made_.clear();
   index_of_.clear();
   form_ = SettingsForm();
   tool_tip_ = nullptr;
@@ -328,10 +334,16 @@ void ParameterSettingsWindow::ShowPage(int page) {
     EnableWindow(old, FALSE);
   }
   current_page_ = page;
-  if (HWND now = PageWindow(page)) {
-    EnableWindow(now, TRUE);
-    ShowWindow(now, SW_SHOW);
+  HWND now = PageWindow(page);
+  if (now == nullptr) return;
+  if (!made_[static_cast<size_t>(page)] && !MakeControls(page)) {
+    // Through the normal close, so the main window's state stays as it should.
+    ShowFailure(hwnd(), kControlsFailedText);
+    Close();
+    return;
   }
+  EnableWindow(now, TRUE);
+  ShowWindow(now, SW_SHOW);
 }
 
 void ParameterSettingsWindow::ShowHelp(int index) {
@@ -349,6 +361,7 @@ void ParameterSettingsWindow::ClearHelp() {
 void ParameterSettingsWindow::ShowState(int index) {
   const FormControl& c = form_.control(index);
   HWND control = ControlWindow(index);
+  if (control == nullptr) return;  // its page is not made yet
   const bool updating = updating_;
   updating_ = true;
   switch (c.type) {
@@ -382,6 +395,7 @@ void ParameterSettingsWindow::Reload(const BlockImage& source) {
 void ParameterSettingsWindow::ReadControls() {
   for (int i = 0; i < form_.size(); ++i) {
     HWND control = ControlWindow(i);
+    if (control == nullptr) continue;  // a page not made yet: the form holds its state
     switch (form_.control(i).type) {
       case ControlType::kEdit:
         form_.SetText(i, GetWindowTextA932(control));

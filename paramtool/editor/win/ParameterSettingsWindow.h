@@ -64,6 +64,7 @@ class ParameterSettingsWindow : public Dialog, private ParameterPage::Listener {
 
   // What the window shows, for tests and the preview.
   const SettingsForm& form() const { return form_; }
+  // Null while the control's page was never shown.
   HWND ControlWindow(int index) const { return controls_[static_cast<size_t>(index)]; }
   HWND PageWindow(int page) const;
   int current_page() const { return current_page_; }
@@ -83,7 +84,7 @@ class ParameterSettingsWindow : public Dialog, private ParameterPage::Listener {
   bool Build();
   bool MeasureTemplate();
   bool MakePages();
-  bool MakeControls();
+  bool MakeControls(int page);
   void ShowPage(int page);
   void ShowHelp(int index);
   void ClearHelp();
@@ -107,7 +108,8 @@ class ParameterSettingsWindow : public Dialog, private ParameterPage::Listener {
   LayoutMeasures measures_;
   SettingsForm form_;
   std::vector<std::unique_ptr<ParameterPage>> pages_;
-  std::vector<HWND> controls_;  // one per form control
+  std::vector<HWND> controls_;  // one per form control; null until its page is made
+  std::vector<bool> made_;      // per page
   std::unordered_map<HWND, int> index_of_;
   HWND tool_tip_ = nullptr;
   UniqueFont bold_font_;

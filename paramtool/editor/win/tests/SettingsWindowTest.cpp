@@ -131,11 +131,8 @@ TEST_F(SettingsWindowTest, BuildsPagesFromTheDefinition) {
   EXPECT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 3);
   EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), 1);
   EXPECT_EQ(SendMessageW(list, CB_GETITEMDATA, 2, 0), 2);
-  EXPECT_EQ(ClassOf(GetDlgItem(page1, 12000)), "Button");
-  EXPECT_EQ(GetDlgItem(page1, 12000), Button("連動"));
-  EXPECT_EQ(GetDlgItem(page1, 10000), Control(ControlType::kLabel, "選択"));
-  EXPECT_EQ(Text(GetDlgItem(page1, 10000)), "選択");
-  EXPECT_EQ(SendMessageW(Button("選択1"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  // The second page gets its controls when it is first shown.
+  EXPECT_EQ(GetWindow(page1, GW_CHILD), nullptr);
 
   // The unit label stands after its edit, both placed from the template's measures.
   const LayoutMeasures& m = window.measures();
@@ -176,6 +173,15 @@ TEST_F(SettingsWindowTest, BuildsPagesFromTheDefinition) {
   EXPECT_TRUE(IsWindowVisible(page1));
   EXPECT_EQ(GetFocus(), tab);
   EXPECT_EQ(window.GetItemText(IDC_SETTINGS_HELP_NAME), "");
+  EXPECT_EQ(ClassOf(GetDlgItem(page1, 12000)), "Button");
+  EXPECT_EQ(GetDlgItem(page1, 12000), Button("連動"));
+  EXPECT_EQ(GetDlgItem(page1, 10000), Control(ControlType::kLabel, "選択"));
+  EXPECT_EQ(Text(GetDlgItem(page1, 10000)), "選択");
+  EXPECT_EQ(SendMessageW(Button("選択1"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  // Back to the first page: its controls stay as they were.
+  SelectPage(0);
+  EXPECT_EQ(GetDlgItem(page0, 11000), Edit("数値"));
+  EXPECT_TRUE(IsWindowVisible(page0));
 }
 
 TEST_F(SettingsWindowTest, TablesWithoutPagesAndBlocksWithoutTables) {
@@ -305,6 +311,24 @@ TEST_F(SettingsWindowTest, GroupHeadDisablesItsMembersAndStoresOnlyItsBit) {
   EXPECT_EQ(SendMessageW(two, BM_GETCHECK, 0, 0), BST_CHECKED);
   window.Store();
   EXPECT_EQ(Bytes(1)[0x21], 0x05);
+}
+
+TEST_F(SettingsWindowTest, APageMadeLaterShowsTheLatestValues) {
+  ParameterSettingsWindow& window = Open(1);
+  BlockImage source = image_->Block(1);
+  source.bytes[0x20] = 0x04;  // head clear, member B set
+  source.bytes[0x23] = 1;
+  window.Reload(source);
+  // Stored before its page was ever shown, the page's values go in as the reload left them.
+  window.Store();
+  EXPECT_EQ(Bytes(1)[0x20], 0x04);
+  EXPECT_EQ(Bytes(1)[0x23], 1);
+  SelectPage(1);
+  EXPECT_EQ(SendMessageW(Button("連動"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_FALSE(IsWindowEnabled(Button("連動A")));
+  EXPECT_EQ(SendMessageW(Button("連動B"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(Button("有効"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_FALSE(window.changed());
 }
 
 TEST_F(SettingsWindowTest, ListWithAnUnknownIndexShowsItsFirstEntry) {
