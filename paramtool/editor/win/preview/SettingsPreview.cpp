@@ -194,43 +194,52 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-// From the start of Open (the block button's click) to the window painted with its controls.
-double MeasureOpen(HWND parent, const ParameterDefinition& definition, ParameterImage* image, int block,
-                   int runs) {
-  std::vector<double> times;
-  for (int run = 0; run <= runs; ++run) {
-    ParameterSettingsWindow window(block);
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
-    if (!window.Open(GetModuleHandleW(nullptr), parent, &definition, image)) return -1;
-    RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    QueryPerformanceCounter(&end);
-    if (run > 0) times.push_back(Milliseconds(start, end));  // the first run loads the fonts
-    Pump();
-    window.Destroy();
-    Pump();
-  }
-  return Median(times);
+// From the start of Open (the block button's click) to the window painted with its first page.
+double OpenOnce(HWND parent, const ParameterDefinition& definition, ParameterImage* image, int block) {
+  ParameterSettingsWindow window(block);
+  LARGE_INTEGER start, end;
+  QueryPerformanceCounter(&start);
+  if (!window.Open(GetModuleHandleW(nullptr), parent, &definition, image)) return -1;
+  RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  QueryPerformanceCounter(&end);
+  Pump();
+  window.Destroy();
+  Pump();
+  return Milliseconds(start, end);
 }
 
-// The same for the window's template alone, made and shown without a page.
-double MeasureBare(HWND parent, int runs) {
-  std::vector<double> times;
+// The same for the window's template alone, made and shown without pages.
+double BareOnce(HWND parent) {
+  LARGE_INTEGER start, end;
+  QueryPerformanceCounter(&start);
+  HWND bare = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PARAMETER_SETTINGS), parent,
+                                 BareTemplate, 0);
+  if (bare == nullptr) return -1;
+  ShowWindow(bare, SW_SHOW);
+  RedrawWindow(bare, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  QueryPerformanceCounter(&end);
+  Pump();
+  DestroyWindow(bare);
+  Pump();
+  return Milliseconds(start, end);
+}
+
+// Both in turn, so that both meet the same load of a shared machine; the first round only warms
+// up (fonts, window classes).
+int Measure(HWND parent, const ParameterDefinition& definition, ParameterImage* image, int block, int runs) {
+  std::vector<double> bare, open, difference;
   for (int run = 0; run <= runs; ++run) {
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
-    HWND bare = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PARAMETER_SETTINGS),
-                                   parent, BareTemplate, 0);
-    if (bare == nullptr) return -1;
-    ShowWindow(bare, SW_SHOW);
-    RedrawWindow(bare, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    QueryPerformanceCounter(&end);
-    if (run > 0) times.push_back(Milliseconds(start, end));
-    Pump();
-    DestroyWindow(bare);
-    Pump();
+    const double b = BareOnce(parent);
+    const double o = OpenOnce(parent, definition, image, block);
+    if (b < 0 || o < 0) return 1;
+    if (run == 0) continue;
+    bare.push_back(b);
+    open.push_back(o);
+    difference.push_back(o - b);
   }
-  return Median(times);
+  std::printf("bare window %.1f ms, settings window %.1f ms, difference %.1f ms (medians of %d)\n", Median(bare),
+              Median(open), Median(difference), runs);
+  return 0;
 }
 
 }  // namespace
@@ -280,13 +289,7 @@ int main(int argc, char** argv) {
 
   PreviewParent parent;
   if (!parent.Create(GetModuleHandleW(nullptr), kPreviewParent, nullptr)) return 3;
-  if (measure > 0) {
-    const double bare = MeasureBare(parent.hwnd(), measure);
-    const double open = MeasureOpen(parent.hwnd(), *load.definition, image.get(), block, measure);
-    std::printf("bare window %.1f ms, settings window %.1f ms, difference %.1f ms (median of %d)\n", bare,
-                open, open - bare, measure);
-    return open < 0 || bare < 0 ? 1 : 0;
-  }
+  if (measure > 0) return Measure(parent.hwnd(), *load.definition, image.get(), block, measure);
 
   ShowWindow(parent.hwnd(), SW_SHOW);
   if (balloon) {
