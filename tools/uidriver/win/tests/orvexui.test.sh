@@ -4,17 +4,11 @@
 #   orvexui.test.sh ORVEXUI.EXE SAMPLE.EXE SCRIPTS-FOLDER
 ORVEXUI=$1
 SAMPLE=$2
+# The CLI tests' scratch folder, check, has and finish.
+source "$(dirname "${BASH_SOURCE[0]}")/../../../tests/lib.sh" "$ORVEXUI"
 # Wine as scripts/wine-run starts it, but with stdout and stderr apart (in files, so Wine's
 # helper processes cannot hold a pipe open).
 source "$3/wine-env.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-fails=0
-pass=0
-check() {  # check NAME STATUS: STATUS 0 passes
-  if [ "$2" = 0 ]; then pass=$((pass + 1)); else echo "FAIL: $1"; fails=$((fails + 1)); fi
-}
 winpath() { echo "Z:${1//\//\\}"; }
 # orvexui prints code page 932; out.txt holds stdout and err.txt stderr, both in UTF-8.
 ui() {
@@ -24,7 +18,6 @@ ui() {
   iconv -f CP932 -t UTF-8 <err.raw >err.txt 2>/dev/null || cp err.raw err.txt
   return $rc
 }
-has() { grep -aqF -- "$1" out.txt; }
 err_has() { grep -aqF -- "$1" err.txt; }
 logged() { iconv -f CP932 -t UTF-8 <log.txt | grep -aqxF -- "$1"; }
 log=$(winpath "$work/log.txt")
@@ -131,5 +124,4 @@ check "bad arguments give 1" $([ $? = 1 ] && echo 0 || echo 1)
 err_has "click: --caption is missing"
 check "bad arguments are named" $?
 
-echo "$pass passed, $fails failed"
-[ "$fails" = 0 ]
+finish
