@@ -87,6 +87,8 @@ std::vector<COLORREF> Render(HICON icon, int width, int height, COLORREF backgro
   return pixels;
 }
 
+MessageIcon LookAtIcon(HWND box, HWND icon_static);
+
 // The icon handle is only meaningful inside the box's process (except on Windows, where the
 // system icons are shared), so the icon is recognised by its pixels on screen: the box is
 // brought to the top and its icon compared with each system icon drawn the same way.
@@ -99,7 +101,15 @@ MessageIcon RecogniseIcon(HWND box, HWND icon_static) {
   for (const IconKind& kind : kIcons) {
     if (reinterpret_cast<HICON>(handle) == LoadIconW(nullptr, kind.resource)) return kind.icon;
   }
-  SetWindowPos(box, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Above every other window while it is looked at (other tests' windows may lie over it), then
+  // back among the others.
+  SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  MessageIcon seen = LookAtIcon(box, icon_static);
+  SetWindowPos(box, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return seen;
+}
+
+MessageIcon LookAtIcon(HWND box, HWND icon_static) {
   const ULONGLONG end = GetTickCount64() + kIconLookMs;
   for (;;) {
     RECT r = {};
@@ -161,40 +171,61 @@ const char* MessageIconName(MessageIcon icon) {
   return "?";
 }
 
-std::optional<MessageBoxInfo> ReadMessageBox(HWND hwnd) {
-  if (!IsWindow(hwnd) || detail::ClassOf(hwnd) != "#32770") return std::nullopt;
+namespace {
+
+// The parts of a message box: statics and push buttons only, one static (id 0xFFFF) with the
+// text; false for any other window.
+struct BoxParts {
+  HWND text = nullptr;
+  HWND icon = nullptr;
+  std::vector<HWND> buttons;  // visible ones, left to right
+};
+
+bool FindParts(HWND hwnd, BoxParts* parts) {
+  if (!IsWindow(hwnd) || detail::ClassOf(hwnd) != "#32770") return false;
   Children children;
   EnumChildWindows(hwnd, CollectChild, reinterpret_cast<LPARAM>(&children));
-  // A message box holds statics and push buttons only, one static (id 0xFFFF) with the text.
-  HWND text = nullptr, icon = nullptr;
-  std::vector<std::pair<int, ButtonInfo>> buttons;  // left edge, button
   for (HWND child : children.list) {
-    if (GetParent(child) != hwnd) return std::nullopt;
+    if (GetParent(child) != hwnd) return false;
     std::string cls = detail::ClassOf(child);
     if (lstrcmpiA(cls.c_str(), "Button") == 0) {
-      if (!IsWindowVisible(child)) continue;
-      RECT r = {};
-      GetWindowRect(child, &r);
-      buttons.push_back({r.left, {GetDlgCtrlID(child), detail::QueryText(child)}});
+      if (IsWindowVisible(child)) parts->buttons.push_back(child);
     } else if (lstrcmpiA(cls.c_str(), "Static") == 0) {
       if (IsIconStatic(child)) {
-        icon = child;
+        parts->icon = child;
       } else if ((GetDlgCtrlID(child) & 0xFFFF) == kTextId) {
-        text = child;
+        parts->text = child;
       }
     } else {
-      return std::nullopt;
+      return false;
     }
   }
-  if (text == nullptr || buttons.empty()) return std::nullopt;
-  std::stable_sort(buttons.begin(), buttons.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  auto left = [](HWND h) {
+    RECT r = {};
+    GetWindowRect(h, &r);
+    return r.left;
+  };
+  std::stable_sort(parts->buttons.begin(), parts->buttons.end(),
+                   [&](HWND a, HWND b) { return left(a) < left(b); });
+  return parts->text != nullptr && !parts->buttons.empty();
+}
+
+}  // namespace
+
+bool detail::IsMessageBox(HWND hwnd) {
+  BoxParts parts;
+  return FindParts(hwnd, &parts);
+}
+
+std::optional<MessageBoxInfo> ReadMessageBox(HWND hwnd) {
+  BoxParts parts;
+  if (!FindParts(hwnd, &parts)) return std::nullopt;
   MessageBoxInfo info;
   info.window = Window(hwnd);
   info.caption = detail::QueryText(hwnd);
-  info.text = detail::QueryText(text);
-  for (auto& button : buttons) info.buttons.push_back(button.second);
-  info.icon = icon != nullptr ? RecogniseIcon(hwnd, icon) : MessageIcon::kNone;
+  info.text = detail::QueryText(parts.text);
+  for (HWND button : parts.buttons) info.buttons.push_back({GetDlgCtrlID(button), detail::QueryText(button)});
+  info.icon = parts.icon != nullptr ? RecogniseIcon(hwnd, parts.icon) : MessageIcon::kNone;
   return info;
 }
 

@@ -17,6 +17,9 @@ bool Query(HWND target, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* res
 // WM_GETTEXT of any window, in code page 932.
 std::string QueryText(HWND target);
 std::string ClassOf(HWND hwnd);
+// Whether a window is built like a message box (a dialog of statics and buttons with the text
+// static 0xFFFF).
+bool IsMessageBox(HWND hwnd);
 
 enum class Delivery {
   kHandled,  // the target's handler returned

@@ -66,7 +66,10 @@ std::optional<Window> WaitWindow(const std::string& caption, DWORD pid, DWORD ti
   const ULONGLONG end = GetTickCount64() + timeout_ms;
   for (;;) {
     for (HWND hwnd : VisibleTop(pid)) {
-      if (CaptionMatches(detail::QueryText(hwnd), caption, match)) return Window(hwnd);
+      // Message boxes often carry their program's caption; they are WaitMessageBox's.
+      if (CaptionMatches(detail::QueryText(hwnd), caption, match) && !detail::IsMessageBox(hwnd)) {
+        return Window(hwnd);
+      }
     }
     if (GetTickCount64() >= end) return std::nullopt;
     Sleep(20);

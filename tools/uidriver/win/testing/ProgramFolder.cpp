@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "Handles.h"
 #include "PathText.h"
 #include "UiDriver.h"
 #include "Wide.h"
 
-namespace orvex::uidriver::testing {
+namespace orvex::uidriver {
 
 namespace test_support = orvex::autoupdate::test_support;
 
@@ -32,11 +33,21 @@ bool ProgramFolder::Write(const std::string& name, const std::string& bytes) con
 }
 
 std::string ProgramFolder::Read(const std::string& name) const {
-  return test_support::ReadAll(PathOf(name));
+  // Shared for writing too: the driven program may be writing the file just now, and must not
+  // be refused because the test reads it.
+  UniqueFile file(CreateFileW(ToWide(PathOf(name)).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              0, nullptr));
+  std::string bytes;
+  if (!file) return bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  return bytes;
 }
 
 bool ProgramFolder::Exists(const std::string& name) const {
   return test_support::Exists(PathOf(name));
 }
 
-}  // namespace orvex::uidriver::testing
+}  // namespace orvex::uidriver

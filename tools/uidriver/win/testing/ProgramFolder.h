@@ -8,7 +8,7 @@
 #include "ScratchFolder.h"
 #include "SimFolder.h"
 
-namespace orvex::uidriver::testing {
+namespace orvex::uidriver {
 
 using orvex::test::SimFolder;
 
@@ -32,6 +32,7 @@ class ProgramFolder {
   std::string AddFile(const std::string& path, const std::string& as_name = {});
 
   bool Write(const std::string& name, const std::string& bytes) const;
+  // Reads a file even while the program has it open for writing.
   std::string Read(const std::string& name) const;
   bool Exists(const std::string& name) const;
 
@@ -39,4 +40,4 @@ class ProgramFolder {
   autoupdate::test_support::ScratchFolder scratch_;
 };
 
-}  // namespace orvex::uidriver::testing
+}  // namespace orvex::uidriver

@@ -10,8 +10,6 @@
 
 using namespace orvex;
 using namespace orvex::uidriver;
-using orvex::uidriver::testing::ProgramFolder;
-using orvex::uidriver::testing::SimFolder;
 
 namespace {
 
@@ -219,6 +217,10 @@ TEST_F(SampleTest, MessageBoxesAreReadAndAnswered) {
   EXPECT_EQ(box->text, "ファイルを開けません。\n\nErr = 2 : 指定されたファイルが見つかりません。");
   EXPECT_EQ(box->icon, MessageIcon::kExclamation);
   ASSERT_EQ(box->buttons.size(), 1u);
+  // The box carries the program's caption, but a wait for the window finds the window.
+  auto window = WaitWindow(kCaption, app_->pid(), kWindowMs);
+  ASSERT_TRUE(window);
+  EXPECT_EQ(window->hwnd(), main_.hwnd());
   ASSERT_TRUE(box->Answer(IDOK));
   EXPECT_TRUE(WaitLog("failure shown"));
 

@@ -29,8 +29,14 @@ std::wstring log_path;
 
 void Log(const std::string& line) {
   if (log_path.empty()) return;
-  HANDLE file = CreateFileW(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_ALWAYS, 0, nullptr);
+  HANDLE file = INVALID_HANDLE_VALUE;
+  // A reader that does not share writing holds the file only for a moment; no line is lost.
+  for (int attempt = 0; attempt < 200 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    file = CreateFileW(log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) return;
+    if (file == INVALID_HANDLE_VALUE) Sleep(10);
+  }
   if (file == INVALID_HANDLE_VALUE) return;
   std::string text = line + "\n";
   DWORD written = 0;
