@@ -179,6 +179,48 @@ TEST_F(MainWindowTest, ResetAllAsksAndMarksEverything) {
   EXPECT_TRUE(IsWindow(hwnd()));
 }
 
+TEST_F(MainWindowTest, SettingsWindowAppliedMarksItsBlockAndTakesResets) {
+  InstallSampleDefinition();
+  MessageRecorder messages(AnswerAll(IDYES));
+  Open();
+  Command(IDC_BLOCK_FIRST);  // 共通設定
+  ParameterSettingsWindow& window = dialog_->settings_window(1);
+  ASSERT_TRUE(window.IsOpen());
+  EXPECT_FALSE(Enabled(IDC_BLOCK_FIRST));
+  HWND first_edit = GetDlgItem(window.PageWindow(0), 11000);  // 装置番号, initially 1
+  ASSERT_NE(first_edit, nullptr);
+  SetWindowTextW(first_edit, L"42");
+  Pump();
+
+  // An edit not yet applied: the definition update wants every window closed first, and a
+  // save asks before it goes on (no: nothing is asked of the file dialog).
+  Command(IDC_DEFINITION_UPDATE);
+  ASSERT_EQ(messages.Calls().size(), 1u);
+  EXPECT_EQ(messages.Calls()[0].text, "パラメータ設定ウィンドウを全て閉じて下さい。");
+  EXPECT_EQ(messages.Calls()[0].icon, static_cast<UINT>(MB_ICONINFORMATION));
+  {
+    MessageRecorder no(AnswerAll(IDNO));
+    Command(IDC_FILE_SAVE);
+    ASSERT_EQ(no.Calls().size(), 1u);
+    EXPECT_EQ(no.Calls()[0].caption, "ファイル保存確認");
+  }
+
+  SendMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(3007, BN_CLICKED), 0);  // 適用
+  const ParameterImage& image = dialog_->state().image();
+  EXPECT_EQ(image.Block(1).bytes[0], 42);
+
+  // Reset all reloads the open window from the initial values.
+  Command(IDC_RESET_ALL);
+  EXPECT_EQ(image.Block(1).bytes[0], 1);
+  EXPECT_EQ(GetWindowTextA932(first_edit), "1");
+
+  // Closing the window gives its button back, bold for the applied change.
+  SendMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !window.IsOpen(); }));
+  EXPECT_TRUE(Enabled(IDC_BLOCK_FIRST));
+  EXPECT_TRUE(dialog_->IsBold(IDC_BLOCK_FIRST));
+}
+
 TEST_F(MainWindowTest, SelectAllAndSameBoard) {
   InstallSampleDefinition();
   Open();

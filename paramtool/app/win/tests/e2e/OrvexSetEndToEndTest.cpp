@@ -22,7 +22,7 @@ using uidriver::Match;
 using uidriver::MessageBoxInfo;
 using uidriver::MessageIcon;
 using uidriver::Window;
-using uidriver::testing::ProgramFolder;
+using uidriver::ProgramFolder;
 
 constexpr DWORD kWaitMs = 20000;
 constexpr char kMainCaption[] = "Orvex - ";
