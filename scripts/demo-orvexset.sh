@@ -5,30 +5,27 @@
 # with Xvfb and the Wine prefix ready.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/wine-env.sh
+source scripts/orvexset-lib.sh
 
-root=$ORVEX_BUILD_ROOT
-demo=$root/demo/orvexset
-rm -rf "$demo"
-mkdir -p "$demo"
-cp "$root/windows/paramtool/app/win/OrvexSet.exe" "$root/windows/paramtool/app/win/Orvex.dll" \
-  paramtool/model/Cti_par.txt "$demo/"
-winpath() { echo "Z:${1//\//\\}"; }
-ui() { scripts/wine-run "$root/windows/tools/uidriver/orvexui.exe" "$@"; }
-main=(--caption "Orvex - " --match prefix)
-
+demo=$ORVEX_BUILD_ROOT/demo/orvexset
+settings=(--caption "ｱﾅﾛｸﾞ局線 - パラメータ設定")
 echo "== OrvexSet with the sample definition"
-pid=$(ui start --env ORVEX_SIM= --cwd "$(winpath "$demo")" -- "$(winpath "$demo/OrvexSet.exe")" | tr -d '\r')
-ui wait --pid "$pid" "${main[@]}" --timeout 30 >/dev/null
+orvexset_start "$demo"
+pid=$orvexset_pid
 ui windows --pid "$pid" --utf8
 echo "== a settings window: ｱﾅﾛｸﾞ局線"
-ui click --pid "$pid" "${main[@]}" --id 2101
-ui wait --pid "$pid" --caption "ｱﾅﾛｸﾞ局線 - パラメータ設定" --timeout 30 >/dev/null
+ui click --pid "$pid" "${orvexset_main[@]}" --id 2101
+ui wait --pid "$pid" "${settings[@]}" --timeout 30 >/dev/null
 sleep 1
 import -window root "$demo/orvexset-settings.png"
 convert "$demo/orvexset-settings.png" -trim +repage "$demo/orvexset-settings.png"
 echo "screenshot: $demo/orvexset-settings.png"
-ui click --pid "$pid" --caption "ｱﾅﾛｸﾞ局線 - パラメータ設定" --id 3006
+ui click --pid "$pid" "${settings[@]}" --id 3006
 echo "== closed through its own close button"
-ui click --pid "$pid" "${main[@]}" --id 2000
-echo "exit code: $(ui wait-exit --pid "$pid" --timeout 30 | tr -d '\r')"
+ui click --pid "$pid" "${orvexset_main[@]}" --id 2000
+# wait-exit reads the code while the program still runs; once it is gone, it is gone.
+if code=$(ui wait-exit --pid "$pid" --timeout 30 2>/dev/null); then
+  echo "exit code: $(echo "$code" | tr -d '\r')"
+else
+  echo "OrvexSet has ended"
+fi
