@@ -230,7 +230,7 @@ void ParameterToolDialog::OnSystemCommand(UINT item) {
       settings_store_.SetInt("AutoRead", auto_read_ ? 1 : 0);
       break;
     default:
-      help_->Show(hwnd());
+      if (help_) help_->Show(hwnd());
       break;
   }
 }

@@ -427,7 +427,7 @@ LRESULT CALLBACK ParameterToolDialog::KeyFilter(int code, WPARAM wparam, LPARAM 
 bool ParameterToolDialog::OnFunctionKey(const MSG& msg) {
   if (hwnd() == nullptr || (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd))) return false;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
-    help_->Show(hwnd());
+    if (help_) help_->Show(hwnd());
     return true;
   }
   if ((msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) && msg.wParam >= VK_F5 && msg.wParam <= VK_F12) {
@@ -452,7 +452,7 @@ bool ParameterToolDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, 
       return true;
     }
     case WM_HELP:
-      help_->Show(hwnd());
+      if (help_) help_->Show(hwnd());
       result = TRUE;
       return true;
     case WM_CONTEXTMENU:
