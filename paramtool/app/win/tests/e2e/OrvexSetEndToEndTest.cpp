@@ -64,8 +64,8 @@ class OrvexSetEndToEnd : public ::testing::Test {
     return main;
   }
 
-  // The system's file dialog that the main window opened: a dialog owned by it.
-  std::optional<Window> FileDialog(const DrivenProcess& app, const Window& main) {
+  // A dialog the main window opened (the system's file dialog, the about box): owned by it.
+  std::optional<Window> OwnedDialog(const DrivenProcess& app, const Window& main) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < kWaitMs) {
       for (const auto& record : uidriver::Windows(app.pid())) {
@@ -74,13 +74,13 @@ class OrvexSetEndToEnd : public ::testing::Test {
       }
       Sleep(100);
     }
-    ADD_FAILURE() << "no file dialog; on screen:\n" << uidriver::DescribeProcess(app.pid());
+    ADD_FAILURE() << "no dialog over the main window; on screen:\n" << uidriver::DescribeProcess(app.pid());
     return std::nullopt;
   }
 
   // Types the path into the file name field and presses OK.
   bool ChooseFile(const DrivenProcess& app, const Window& main, const std::string& path) {
-    auto dialog = FileDialog(app, main);
+    auto dialog = OwnedDialog(app, main);
     if (!dialog) return false;
     Sleep(300);  // the dialog fills its folder view after it shows; a click before is lost
     const int field = dialog->Item(1148) != nullptr ? 1148 : 1152;
@@ -118,6 +118,16 @@ TEST_F(OrvexSetEndToEnd, StartsWithTheDefinitionVersionAndCreatesItsPathFile) {
   auto rows = main->ListRows(kChannelList);
   ASSERT_EQ(rows.size(), 60u);
   EXPECT_EQ(rows[0][0], "Ａ            ");
+  // The about box from the system menu: the program's own version resource.
+  ASSERT_TRUE(main->SysCommand(0x10));
+  // Looked for by its owner: with an icon and one OK button the driver takes it for a message box.
+  auto about = OwnedDialog(*app, *main);
+  ASSERT_TRUE(about);
+  EXPECT_EQ(about->Caption(), "バージョン情報");
+  EXPECT_EQ(about->Text(1001), "OrvexSet.exe Ver 1.1.2.0");
+  EXPECT_EQ(about->Text(1000), "Orvex CTIアダプタ 標準パラメータ");
+  ASSERT_TRUE(about->Click(IDOK));
+  ASSERT_TRUE(about->WaitGone(kWaitMs));
   CloseAndExit(*app, *main);
 }
 
