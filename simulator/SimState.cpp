@@ -192,6 +192,7 @@ const FaultShape kFaultShapes[] = {
     {"not_ready", &Faults::not_ready, 1, 1, true},
     {"other_apps", &Faults::other_apps, 1, 1, false},
     {"reset_fail", &Faults::reset_fail, 1, 1, true},
+    {"system_silent", &Faults::system_silent, 1, 1, true},
 };
 
 void AddFaultKeys(std::vector<Key>* keys) {

@@ -47,6 +47,7 @@ struct Faults {
   Fault not_ready;       // switch: the device check answers 0
   Fault other_apps;      // value 0 other applications hold the device
   Fault reset_fail;      // switch: the hardware reset fails
+  Fault system_silent;   // switch: after an attach the system channel never reports
 };
 
 // A board as its channel-started record describes it: kind byte and the four version words.

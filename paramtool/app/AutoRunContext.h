@@ -3,6 +3,7 @@
 // each run mode. Portable; the main window carries the outcomes out.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -60,8 +61,8 @@ struct AutoRunContext {
   bool test = false;         // /e
 
   // Install locations and backup names of the automatic update.
-  std::string install_locations[3];
-  std::string backup_names[3];
+  std::array<std::string, 3> install_locations;
+  std::array<std::string, 3> backup_names;
 
   RunMode Mode() const;
   bool Unattended() const { return automatic || file_mode != FileMode::kNone; }

@@ -204,6 +204,16 @@ void ParameterToolState::TakeOverFile(const LoadedSaveFile& file) {
   modified_ = false;
 }
 
+void ParameterToolState::TakeOverDeviceRead(const LoadedSaveFile& read) {
+  image_loaded_ = true;
+  loaded_class_ = read.class_byte;
+  loaded_version_ = read.version;
+  device_copy_ = read.image;
+  image_ = device_copy_;
+  modified_ = false;
+  read_state_ = 1;
+}
+
 uint8_t ParameterToolState::SaveClassByte() const {
   return definition_ ? definition_->class_byte : loaded_class_;
 }

@@ -96,6 +96,9 @@ class ParameterToolState {
   void RestoreDeviceCopy();
   // A parameter save file was loaded: its image, class byte and version are taken over.
   void TakeOverFile(const LoadedSaveFile& file);
+  // A complete device read: its image becomes the device copy and the working image, its class
+  // byte and version are kept, and the device counts as read.
+  void TakeOverDeviceRead(const LoadedSaveFile& read);
 
   // Class byte and version that a save file gets: the definition's, else those of the last image
   // taken over.

@@ -46,6 +46,7 @@ TEST(SimState, ReadsTheDefaultFileAndEveryForm) {
       "fault.detach.times = 2\n"
       "fault.not_ready = 0\n"
       "fault.reset_fail = 1\n"
+      "fault.system_silent = 1\n"
       "fault.alarm =\n"
       "away_until = 1700000000000\n");
   EXPECT_FALSE(s.present);
@@ -61,6 +62,7 @@ TEST(SimState, ReadsTheDefaultFileAndEveryForm) {
   EXPECT_EQ(s.faults.detach.times, 2);
   EXPECT_FALSE(s.faults.not_ready.on);
   EXPECT_TRUE(s.faults.reset_fail.on);
+  EXPECT_TRUE(s.faults.system_silent.on);
   EXPECT_FALSE(s.faults.alarm.on);
   EXPECT_EQ(s.away_until, 1700000000000);
 }

@@ -116,11 +116,16 @@ void SimLibrary::ScheduleAttachDone(Channel& c) {
 void SimLibrary::AfterAttach(Channel& c, uint64_t start_delay) {
   uint64_t interval = state_.Scaled(state_.notify_interval_ms);
   uint64_t at = start_delay;
-  for (Record& r : ChannelStartedRecords(state_)) {
+  std::vector<Record> started = ChannelStartedRecords(state_);
+  Fault f;
+  if (FireFault(&Faults::system_silent, &f)) {
+    started.pop_back();  // the system channel's record comes last
+    Log(Format("channel %d: the system channel stays silent", c.handle));
+  }
+  for (Record& r : started) {
     Schedule(c, at, EventKind::kNotify, 0, 0, std::move(r));
     at += interval;
   }
-  Fault f;
   if (FireFault(&Faults::alarm, &f)) {
     Schedule(c, at + state_.Scaled(f.Value(1, kFaultDefaultDelayMs)), EventKind::kNotify, 0, 0,
              DeviceStoppedRecord(state_.channels, static_cast<uint8_t>(f.Value(0))));

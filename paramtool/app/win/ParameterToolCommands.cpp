@@ -164,16 +164,6 @@ void ParameterToolDialog::OnDeviceRead() {
   }
 }
 
-// The transfers belong to the device steps; without an attached device there is nothing to
-// read or write.
-void ParameterToolDialog::ReadFromDevice() {
-  ShowFailure(hwnd(), texts::kNoDeviceText, texts::kReadConfirmCaption);
-}
-
-void ParameterToolDialog::WriteToDevice() {
-  ShowFailure(hwnd(), texts::kNoDeviceText, texts::kWriteConfirmCaption);
-}
-
 // ---- Reset and assignment -----------------------------------------------------------------------
 
 void ParameterToolDialog::OnResetAll() {

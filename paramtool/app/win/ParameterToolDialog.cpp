@@ -7,6 +7,7 @@
 // after windows.h
 #include <commctrl.h>
 
+#include "ConfirmDialogs.h"
 #include "DefinitionLocation.h"
 #include "DocumentsFolder.h"
 #include "FileVersion.h"
@@ -296,6 +297,9 @@ void ParameterToolDialog::Apply(const RunOutcome& outcome) {
 void ParameterToolDialog::EndWindow() {
   if (ended_) return;
   ended_ = true;
+  // An unattended run that ends (its wait limit, say) while the connection question waits must
+  // not wait for an answer nobody gives.
+  if (active_connection_ != nullptr) active_connection_->End(IDCANCEL);
   End(-1);
 }
 
@@ -311,35 +315,6 @@ void ParameterToolDialog::OnDestroy() {
   for (auto& window : settings_) window->Destroy();
   help_.reset();
   if (active_dialog == this) active_dialog = nullptr;
-}
-
-// ---- Device ---------------------------------------------------------------------------------------
-
-void ParameterToolDialog::Attach() {
-  const int answer = channel_.Attach();
-  if (answer == kAttachUnderWay) return;
-  const DWORD error = GetLastError();
-  Apply(AttachFailure(context_.Mode(), answer, error));
-}
-
-void ParameterToolDialog::ResetDeviceDisplay() {
-  state_.set_read_state(-1);
-  state_.set_device_words(0, 0);
-  RefreshTitle();
-  state_.ClearBoards();
-  RedrawRows();
-  SetButtonFont(IDC_DEVICE_WRITE, true);
-  Enable(IDC_DEVICE_WRITE, false);
-  SetButtonFont(IDC_DEVICE_READ, false);
-  Enable(IDC_DEVICE_READ, false);
-  Balloon(false, false);
-}
-
-// The device steps take these over; until then every notification is given back at once.
-void ParameterToolDialog::OnAttachFinished(int /*status*/, DWORD /*error*/) {}
-void ParameterToolDialog::OnDetached(int /*status*/, DWORD /*error*/) {}
-void ParameterToolDialog::OnNotification(int id, const uint8_t* /*record*/) {
-  channel_.ReleaseNotification(id);
 }
 
 // ---- Display ------------------------------------------------------------------------------------
@@ -472,7 +447,10 @@ bool ParameterToolDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, 
       OnNotification(static_cast<int>(wparam), reinterpret_cast<const uint8_t*>(lparam));
       return true;
     case WM_CONNECTION_DETECTED:
+      OnConnectionDetected();
+      return true;
     case WM_WRITE_FILE_MODE:
+      WriteFileMode();
       return true;
     case WM_FIT_CHANNEL_LIST:
       list_.FitColumns();

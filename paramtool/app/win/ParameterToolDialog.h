@@ -17,14 +17,20 @@
 #include "ChannelList.h"
 #include "ChildReporter.h"
 #include "DeviceChannel.h"
+#include "DeviceEvents.h"
 #include "Dialog.h"
 #include "Handles.h"
 #include "HelpFile.h"
 #include "ParameterSettingsWindow.h"
 #include "ParameterToolState.h"
 #include "Settings.h"
+#include "TransferHost.h"
 
 namespace orvex {
+
+class ConnectConfirmDialog;
+class ReadTransferDialog;
+class WriteTransferDialog;
 
 // Messages the main window posts to itself (the device events' next steps).
 constexpr UINT WM_CONNECTION_DETECTED = WM_APP + 0x301;
@@ -40,7 +46,7 @@ struct ToolEnvironment {
 };
 ToolEnvironment OwnToolEnvironment();
 
-class ParameterToolDialog : public Dialog {
+class ParameterToolDialog : public Dialog, private TransferHost {
  public:
   // The balloon beside the write button: its tail's x and height.
   static constexpr int kBalloonTailX = 25;
@@ -74,6 +80,9 @@ class ParameterToolDialog : public Dialog {
   const std::string& prg_path_setting() const { return prg_path_; }
   bool balloon_shown() const { return balloon_.IsShown(); }
   bool read_at_once() const { return read_at_once_; }
+  // The device's channel and what the window knows of it.
+  ParameterDeviceChannel& channel() { return channel_; }
+  uint16_t mc_version() const { return mc_version_; }
   ChannelList& channel_list() { return list_; }
   ParameterSettingsWindow& settings_window(int block) { return *settings_[static_cast<size_t>(block - 1)]; }
   bool IsBold(int control_id) const;
@@ -101,12 +110,25 @@ class ParameterToolDialog : public Dialog {
   void Apply(const RunOutcome& outcome);
   void EndWindow();
 
-  // Device (the events are handled by the device steps that build on this window).
+  // Device connection and events (ParameterToolDevice.cpp).
   void Attach();
   void ResetDeviceDisplay();
   void OnAttachFinished(int status, DWORD error);
   void OnDetached(int status, DWORD error);
   void OnNotification(int id, const uint8_t* record);
+  void HandleNotice(const DeviceNotice& notice, const uint8_t* record);
+  void OnSystemNotice(const DeviceNotice& notice);
+  void OnDeviceStopped(uint8_t status);
+  void OnConnectionDetected();
+  // The automatic update: the definition file for the main controller (1: the run ends), and the
+  // update step after the read.
+  int SelectDefinition(uint16_t mc_version);
+  void UpdateStep(bool repeat);
+
+  // TransferHost.
+  RunMode Mode() const override { return context_.Mode(); }
+  void Tell(HWND owner, const RunOutcome& outcome) override;
+  void SetDeviceWords(uint16_t first, uint16_t second) override;
 
   // Display.
   void RefreshTitle();
@@ -142,9 +164,11 @@ class ParameterToolDialog : public Dialog {
   void OnSystemCommand(UINT item);
   void ShowChannelMenu(LPARAM position);
   void ShowAbout();
-  // The transfers of the device steps start here.
-  void ReadFromDevice();
+  // The transfers (ParameterToolTransfers.cpp): true when the read was taken over.
+  bool ReadFromDevice();
   void WriteToDevice();
+  void WriteFileMode();
+  void SetSettingsWindowsEnabled(bool enabled);
   bool InstallDefinition(const std::string& chosen);
 
   // F1 and F5..F12 on their way to any control of the window.
@@ -179,6 +203,11 @@ class ParameterToolDialog : public Dialog {
   ParameterToolState state_;
   ParameterDeviceChannel channel_;
   bool channel_open_ = false;
+  NoticeTracker notices_;
+  uint16_t mc_version_ = 0;
+  ConnectConfirmDialog* active_connection_ = nullptr;
+  ReadTransferDialog* active_read_ = nullptr;
+  WriteTransferDialog* active_write_ = nullptr;
   ChannelList list_;
   HICON icon_ = nullptr;
   HHOOK key_filter_ = nullptr;

@@ -67,6 +67,17 @@ TEST(SimFaults, AlarmAndAbnormalDetachAfterTheAttach) {
   EXPECT_FALSE(state.faults.detach.on);
 }
 
+TEST(SimFaults, SilentSystemChannel) {
+  DeviceSession s("fault.system_silent = 1\nfault.system_silent.times = 1\n");
+  ASSERT_EQ(s.AttachAndWait(), kAttachedAtOnce);
+  ASSERT_TRUE(s.sim.WaitForLog("the system channel stays silent"));
+  // The line boards report as always; nothing comes from channel 5.
+  std::vector<uint32_t> channels;
+  while (auto started = s.queue.NextNotification(kCodeChannelStarted, 1000)) channels.push_back(started->header.channel);
+  EXPECT_EQ(channels, (std::vector<uint32_t>{1, 2, 3, 4}));
+  EXPECT_FALSE(s.sim.State().faults.system_silent.on);  // spent: the next attach is heard again
+}
+
 TEST(SimFaults, WriteFaults) {
   DeviceSession s("fault.write_result = 0x12 1 2 3 4 5 6 7\nfault.write_result.times = 1\n");
   ASSERT_TRUE(s.AttachReady());
