@@ -156,8 +156,9 @@ void ParameterToolDialog::OnDeviceStopped(uint8_t status) {
 }
 
 void ParameterToolDialog::OnConnectionDetected() {
-  // A message posted before the adapter left again finds nothing to read.
-  if (ended_ || state_.read_state() < 0) return;
+  // A message posted before the adapter left again finds nothing to read; one that comes while a
+  // transfer runs (an adapter back from its restart) does not start another inside it.
+  if (ended_ || state_.read_state() < 0 || active_read_ != nullptr || active_write_ != nullptr) return;
   if (read_at_once_) {
     read_at_once_ = false;
     ReadFromDevice();

@@ -94,7 +94,8 @@ void ParameterToolDialog::WriteToDevice() {
 }
 
 void ParameterToolDialog::WriteFileMode() {
-  if (ended_ || context_.file_mode != FileMode::kWrite) return;
+  // Once: the adapter restarts after the write, and its notice must not start the write again.
+  if (ended_ || context_.file_mode != FileMode::kWrite || context_.wait_stage == kWaitWorking) return;
   context_.wait_stage = kWaitWorking;
   std::vector<uint8_t> file;
   uint32_t exit_code = ReadWriteModeFile(context_.handoff_path, &file);
