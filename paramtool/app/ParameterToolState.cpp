@@ -205,12 +205,8 @@ void ParameterToolState::TakeOverFile(const LoadedSaveFile& file) {
 }
 
 void ParameterToolState::TakeOverDeviceRead(const LoadedSaveFile& read) {
-  image_loaded_ = true;
-  loaded_class_ = read.class_byte;
-  loaded_version_ = read.version;
+  TakeOverFile(read);
   device_copy_ = read.image;
-  image_ = device_copy_;
-  modified_ = false;
   read_state_ = 1;
 }
 

@@ -180,21 +180,14 @@ uint32_t ReadFileModeExitCode(int result, const ParameterReadData& data, const s
 uint32_t WriteReceivedFile(const std::string& path, const uint8_t* bytes, uint32_t size, FileSystem& file_system) {
   if (bytes == nullptr || size < kProgramHeaderSize) return kExitInvalidData;
   int error = 0;
-  if (file_system.IsReadOnly(path)) return kExitOpenFailed;
-  std::string temp_path;
-  std::unique_ptr<OutputFile> out = file_system.CreateTemporary(path, &temp_path, &error);
-  if (!out) return kExitOpenFailed;
-  bool written = out->Write(bytes, size, &error) && out->Close(&error);
-  out.reset();
-  if (!written) {
-    file_system.Remove(temp_path);
-    return kExitReadWriteFailed;
+  switch (WriteReplacing(file_system, path, bytes, size, &error)) {
+    case ReplaceWriteResult::kWritten:
+      return kExitSuccess;
+    case ReplaceWriteResult::kWriteFailed:
+      return kExitReadWriteFailed;
+    default:
+      return kExitOpenFailed;
   }
-  if (!file_system.Replace(temp_path, path, &error)) {
-    file_system.Remove(temp_path);
-    return kExitOpenFailed;
-  }
-  return kExitSuccess;
 }
 
 }  // namespace orvex

@@ -46,6 +46,13 @@ class FileSystem {
 // The real file system of the platform.
 FileSystem& PlatformFileSystem();
 
+// Writes the bytes into a new file beside `path`, which replaces the file only once they are all
+// written and on the disk: a failure leaves an earlier file as it was and no partial file behind.
+// A read-only target is never replaced. *error gets the system's code of a failure.
+enum class ReplaceWriteResult { kWritten, kNotCreated, kWriteFailed };
+ReplaceWriteResult WriteReplacing(FileSystem& file_system, const std::string& path, const void* data, size_t size,
+                                  int* error);
+
 // Reads from bytes held in memory (which must outlive it).
 class MemoryInputFile : public InputFile {
  public:

@@ -25,25 +25,13 @@ int WriteSaveFile(const std::string& path, const ParameterImage* image, uint8_t 
   try {
     std::unique_ptr<ParameterFileImage> file_image = ComposeFileImage(*image, class_byte, version);
     if (!file_image) return kSaveFileOutOfMemory;
-    if (file_system.IsReadOnly(path)) {
-      error = file_system.ReadOnlyError();
-      return kSaveFileNotCreated;
-    }
-    std::string temp_path;
-    std::unique_ptr<OutputFile> out = file_system.CreateTemporary(path, &temp_path, &error);
-    if (!out) return kSaveFileNotCreated;
-    bool written = out->Write(file_image->bytes, sizeof file_image->bytes, &error);
-    if (written) {
-      written = out->Close(&error);
-    }
-    out.reset();
-    if (!written) {
-      file_system.Remove(temp_path);
-      return kSaveFileWriteFailed;
-    }
-    if (!file_system.Replace(temp_path, path, &error)) {
-      file_system.Remove(temp_path);
-      return kSaveFileNotCreated;
+    switch (WriteReplacing(file_system, path, file_image->bytes, sizeof file_image->bytes, &error)) {
+      case ReplaceWriteResult::kNotCreated:
+        return kSaveFileNotCreated;
+      case ReplaceWriteResult::kWriteFailed:
+        return kSaveFileWriteFailed;
+      default:
+        break;
     }
     return kSaveFileWritten;
   } catch (const std::bad_alloc&) {

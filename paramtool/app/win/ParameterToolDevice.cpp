@@ -15,19 +15,6 @@
 #include "WriteTransferDialog.h"
 
 namespace orvex {
-namespace {
-
-class ReportTo : public autoupdate::ReportSink {
- public:
-  explicit ReportTo(ParameterToolDialog* dialog) : dialog_(dialog) {}
-  void Report(uint32_t code, std::string_view text) override { dialog_->Report(code, text); }
-
- private:
-  ParameterToolDialog* dialog_;
-};
-
-}  // namespace
-
 void ParameterToolDialog::Attach() {
   const int answer = channel_.Attach();
   if (answer == kAttachUnderWay) return;
@@ -174,10 +161,9 @@ void ParameterToolDialog::OnConnectionDetected() {
 // ---- Automatic update ---------------------------------------------------------------------------
 
 int ParameterToolDialog::SelectDefinition(uint16_t mc_version) {
-  ReportTo report(this);
   DefinitionChoice choice = SelectDefinitionFile(mc_version, context_.handoff.definition_files,
                                                  [](const std::string& path) { return LoadDefinition(path); },
-                                                 report);
+                                                 *this);
   if (choice.result == 0) {
     context_.selected_definition = choice.index;
     state_.StartWith(std::move(choice.definition));
@@ -198,9 +184,8 @@ void ParameterToolDialog::UpdateStep(bool repeat) {
   input.class_byte = state_.SaveClassByte();
   input.version = state_.SaveVersion();
   input.path_file_name = std::string(FileNamePart(definition_path_file_));
-  ReportTo report(this);
   WinUpdateFiles files;
-  RunUpdateStep(context_, input, state_.image(), files, PlatformFileSystem(), report);
+  RunUpdateStep(context_, input, state_.image(), files, PlatformFileSystem(), *this);
   EndWindow();
 }
 

@@ -25,16 +25,6 @@ namespace {
 // The one main window of the process, for the keyboard filter.
 ParameterToolDialog* active_dialog = nullptr;
 
-// Forwards a reader's failure report to the main window's report operation.
-class ReportForwarder : public autoupdate::ReportSink {
- public:
-  explicit ReportForwarder(ParameterToolDialog* dialog) : dialog_(dialog) {}
-  void Report(uint32_t code, std::string_view text) override { dialog_->Report(code, text); }
-
- private:
-  ParameterToolDialog* dialog_;
-};
-
 std::string FolderWithoutBackslash(std::string_view path) {
   std::string folder(PathFolder(path));
   if (EndsWithBackslash(folder)) folder.pop_back();
@@ -78,9 +68,8 @@ void ParameterToolDialog::TakeCommandLine(const ToolCommandLine& line) {
   // The buffer is mapped before the hand-off file is read, so that a failure to read it reaches
   // the starting program with its text.
   reporter_->MapBuffer();
-  ReportForwarder forward(this);
   handoff_failed_ = autoupdate::ReadAutoParaFile(context_.handoff_path, environment_.program_path,
-                                                 &context_.handoff, &forward) < 0;
+                                                 &context_.handoff, this) < 0;
   context_.wait_limit_ms = context_.handoff.wait_ms;
 }
 

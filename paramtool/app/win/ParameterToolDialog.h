@@ -46,7 +46,7 @@ struct ToolEnvironment {
 };
 ToolEnvironment OwnToolEnvironment();
 
-class ParameterToolDialog : public Dialog, private TransferHost {
+class ParameterToolDialog : public Dialog, private TransferHost, public autoupdate::ReportSink {
  public:
   // The balloon beside the write button: its tail's x and height.
   static constexpr int kBalloonTailX = 25;
@@ -69,7 +69,7 @@ class ParameterToolDialog : public Dialog, private TransferHost {
   AutoRunContext& context() { return context_; }
   const ParameterToolState& state() const { return state_; }
   // The report operation of the unattended runs.
-  void Report(uint32_t code, std::string_view text);
+  void Report(uint32_t code, std::string_view text) override;
 
   // For tests and the next steps of a run.
   const std::string& definition_path() const { return definition_path_; }
