@@ -32,9 +32,11 @@ struct SaveTexts {
   const char* write_failed;
 };
 constexpr SaveTexts kOldTexts = {texts::kOldParametersSavedReport, texts::kOldParametersNoMemoryReport,
-                                 texts::kOldParametersNotCreatedReport, texts::kOldParametersWriteFailedReport};
+                                 texts::kOldParametersNotCreatedReport,
+                                 texts::kOldParametersWriteFailedReport};
 constexpr SaveTexts kNewTexts = {texts::kNewParametersSavedReport, texts::kNewParametersNoMemoryReport,
-                                 texts::kNewParametersNotCreatedReport, texts::kNewParametersWriteFailedReport};
+                                 texts::kNewParametersNotCreatedReport,
+                                 texts::kNewParametersWriteFailedReport};
 
 // Writes the working image as a parameter save file; the report text for the outcome. True when
 // written.
@@ -49,7 +51,8 @@ bool SaveParameters(const std::string& path, const ParameterImage& image, const 
       *text = words.no_memory;
       return false;
     case kSaveFileNotCreated:
-      *text = Format(words.not_created, path.c_str(), error, files.ErrorText(static_cast<uint32_t>(error)).c_str());
+      *text = Format(words.not_created, path.c_str(), error,
+                     files.ErrorText(static_cast<uint32_t>(error)).c_str());
       return false;
     default:
       *text = Format(words.write_failed, error);
@@ -125,15 +128,17 @@ InstallPlan PlanInstall(const AutoRunContext& context, std::string_view path_fil
       names = ParseDefinitionPathFile(*bytes);
   }
   plan.definition_name = names.definition;
-  plan.save_file_name = std::string(FileNamePart(handoff.save_file_name.empty() ? names.save_file
-                                                                                : handoff.save_file_name));
+  plan.save_file_name =
+      std::string(FileNamePart(handoff.save_file_name.empty() ? names.save_file : handoff.save_file_name));
   const std::string file_name(FileNamePart(plan.definition_name));
   const bool bare = !HasFolderPart(plan.definition_name);
   std::array<std::string, 3> candidates;
   if (!handoff.install_folder.empty())
     candidates[0] = bare ? InFolder(handoff.install_folder, plan.definition_name) : plan.definition_name;
-  if (bare && !handoff.run_second_field.empty()) candidates[1] = InFolder(handoff.run_second_field, file_name);
-  if (bare && !handoff.documents_folder.empty()) candidates[2] = InFolder(handoff.documents_folder, file_name);
+  if (bare && !handoff.run_second_field.empty())
+    candidates[1] = InFolder(handoff.run_second_field, file_name);
+  if (bare && !handoff.documents_folder.empty())
+    candidates[2] = InFolder(handoff.documents_folder, file_name);
   static const char* const kBackupPrefixes[3] = {"OLDP_", "OLDV_", "OLDM_"};
   for (size_t slot = 0; slot < 3; ++slot) {
     if (!candidates[slot].empty() && files.Exists(candidates[slot])) plan.locations[slot] = candidates[slot];
@@ -158,7 +163,8 @@ void FillEmptyItems(ParameterImage& image, const ParameterDefinition& definition
           continue;
         }
         if (table->IsZeroValid(item.offset)) {
-          report(Format(texts::kZeroValidItemReport, block, table->number, static_cast<unsigned>(item.offset)));
+          report(
+              Format(texts::kZeroValidItemReport, block, table->number, static_cast<unsigned>(item.offset)));
           if (!fill_zero_valid) continue;
         }
         const size_t at = static_cast<size_t>(item.offset);
@@ -242,7 +248,8 @@ bool RunUpdateStep(AutoRunContext& context, const UpdateStepInput& input, Parame
 
     // Items the device left empty.
     if (input.definition != nullptr) {
-      FillEmptyItems(image, *input.definition, context.handoff.fill_flag == 1, &context.report_value, progress);
+      FillEmptyItems(image, *input.definition, context.handoff.fill_flag == 1, &context.report_value,
+                     progress);
     }
 
     // The parameters the version update tool writes back.
@@ -250,8 +257,8 @@ bool RunUpdateStep(AutoRunContext& context, const UpdateStepInput& input, Parame
       progress(texts::kNewParametersNoRunFolderReport);
     } else {
       std::string text;
-      if (!SaveParameters(InFolder(run_folder, plan.save_file_name), image, input, file_system, files, kNewTexts,
-                          &text)) {
+      if (!SaveParameters(InFolder(run_folder, plan.save_file_name), image, input, file_system, files,
+                          kNewTexts, &text)) {
         report.Report(autoupdate::kReportFileError, text);
         return false;
       }

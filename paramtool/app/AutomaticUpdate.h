@@ -60,10 +60,10 @@ DefinitionChoice SelectDefinitionFile(uint16_t mc_version, const std::vector<std
 
 // Where the definition file is installed and what its backups in the run folder are called.
 struct InstallPlan {
-  std::string definition_name;             // as the installed definition path file names it
-  std::string save_file_name;              // the parameter save file, without folders
-  std::array<std::string, 3> locations;    // install folder, line 3's second field, documents; "" unused
-  std::array<std::string, 3> backup_names; // OLDP_, OLDV_, OLDM_ + the definition's file name
+  std::string definition_name;              // as the installed definition path file names it
+  std::string save_file_name;               // the parameter save file, without folders
+  std::array<std::string, 3> locations;     // install folder, line 3's second field, documents; "" unused
+  std::array<std::string, 3> backup_names;  // OLDP_, OLDV_, OLDM_ + the definition's file name
 };
 // `path_file_name` is the file name of the program's own definition path file (OrvexSet.ini);
 // the installed one lies in the install folder. Locations are kept only when the file exists.
@@ -81,12 +81,12 @@ void FillEmptyItems(ParameterImage& image, const ParameterDefinition& definition
 // ---- The update step ----------------------------------------------------------------------------
 
 struct UpdateStepInput {
-  bool repeat = false;                          // a later system notice: straight to the install
+  bool repeat = false;                              // a later system notice: straight to the install
   const ParameterDefinition* definition = nullptr;  // the chosen one, or none
-  std::string selected_path;                    // its file, empty when none was chosen
-  uint8_t class_byte = 0;                       // what the save files carry in their headers
+  std::string selected_path;                        // its file, empty when none was chosen
+  uint8_t class_byte = 0;                           // what the save files carry in their headers
   uint16_t version = 0;
-  std::string path_file_name;                   // OrvexSet.ini (or the name given instead)
+  std::string path_file_name;  // OrvexSet.ini (or the name given instead)
 };
 
 // Runs the update step on the working image. The context's report value is the filled count (or

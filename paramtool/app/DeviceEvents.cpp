@@ -62,7 +62,8 @@ void NoticeTracker::OnDetached(uint32_t status) {
 }
 
 FirstNoticeStep FirstNoticeStepFor(const AutoRunContext& context) {
-  if (context.automatic && !context.handoff.definition_files.empty()) return FirstNoticeStep::kSelectDefinition;
+  if (context.automatic && !context.handoff.definition_files.empty())
+    return FirstNoticeStep::kSelectDefinition;
   return context.file_mode == FileMode::kWrite ? FirstNoticeStep::kWriteFile : FirstNoticeStep::kConnection;
 }
 

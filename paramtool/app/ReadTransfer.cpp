@@ -53,7 +53,8 @@ bool MakeBlockBuffer(uint32_t transfer_block_length, std::vector<uint8_t>* block
   return true;
 }
 
-ReadLoopResult RunParameterRead(ParameterBlockSource& source, ParameterReadData& data, std::vector<uint8_t>& block,
+ReadLoopResult RunParameterRead(ParameterBlockSource& source, ParameterReadData& data,
+                                std::vector<uint8_t>& block,
                                 const std::function<void(uint32_t position)>& progress) {
   ReadLoopResult result;
   const uint32_t block_size = static_cast<uint32_t>(block.size());
@@ -171,13 +172,15 @@ RunOutcome ReadIncomplete(RunMode mode, uint32_t total, uint32_t received) {
   return outcome;
 }
 
-uint32_t ReadFileModeExitCode(int result, const ParameterReadData& data, const std::function<uint32_t()>& write) {
+uint32_t ReadFileModeExitCode(int result, const ParameterReadData& data,
+                              const std::function<uint32_t()>& write) {
   if (result == -1 || result == 3) return kExitResource;
   if (result != kReadSucceeded) return kExitDeviceFailure;
   return data.Complete() ? write() : kExitInvalidData;
 }
 
-uint32_t WriteReceivedFile(const std::string& path, const uint8_t* bytes, uint32_t size, FileSystem& file_system) {
+uint32_t WriteReceivedFile(const std::string& path, const uint8_t* bytes, uint32_t size,
+                           FileSystem& file_system) {
   if (bytes == nullptr || size < kProgramHeaderSize) return kExitInvalidData;
   int error = 0;
   switch (WriteReplacing(file_system, path, bytes, size, &error)) {

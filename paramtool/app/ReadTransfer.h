@@ -78,7 +78,8 @@ bool MakeBlockBuffer(uint32_t transfer_block_length, std::vector<uint8_t>* block
 // The worker's loop: blocks into `block` until the last one, each block's data (its length word
 // counts the 18-byte block header) appended. `progress` gets, for every appended piece, the count
 // including it, before it is added.
-ReadLoopResult RunParameterRead(ParameterBlockSource& source, ParameterReadData& data, std::vector<uint8_t>& block,
+ReadLoopResult RunParameterRead(ParameterBlockSource& source, ParameterReadData& data,
+                                std::vector<uint8_t>& block,
                                 const std::function<void(uint32_t position)>& progress);
 
 // The progress window's title and status text for a position of `total`.
@@ -111,7 +112,8 @@ RunOutcome ReadIncomplete(RunMode mode, uint32_t total, uint32_t received);
 // The read file mode's exit code after the read window ended with `result`: 255 when it did not
 // open, the file's result (WriteReceivedFile) for a complete read, 3 for an incomplete one, 257
 // for a failed one.
-uint32_t ReadFileModeExitCode(int result, const ParameterReadData& data, const std::function<uint32_t()>& write);
+uint32_t ReadFileModeExitCode(int result, const ParameterReadData& data,
+                              const std::function<uint32_t()>& write);
 
 // Writes the data as read, header included, to `path`: 0 written, 1 the file could not be
 // created (or an existing one replaced), 2 the write or the close failed, 3 less than a header.

@@ -14,8 +14,8 @@ bool MemoryInputFile::Read(void* buffer, size_t size, size_t* got, int* error) {
   return true;
 }
 
-ReplaceWriteResult WriteReplacing(FileSystem& file_system, const std::string& path, const void* data, size_t size,
-                                  int* error) {
+ReplaceWriteResult WriteReplacing(FileSystem& file_system, const std::string& path, const void* data,
+                                  size_t size, int* error) {
   if (file_system.IsReadOnly(path)) {
     *error = file_system.ReadOnlyError();
     return ReplaceWriteResult::kNotCreated;

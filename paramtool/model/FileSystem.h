@@ -50,8 +50,8 @@ FileSystem& PlatformFileSystem();
 // written and on the disk: a failure leaves an earlier file as it was and no partial file behind.
 // A read-only target is never replaced. *error gets the system's code of a failure.
 enum class ReplaceWriteResult { kWritten, kNotCreated, kWriteFailed };
-ReplaceWriteResult WriteReplacing(FileSystem& file_system, const std::string& path, const void* data, size_t size,
-                                  int* error);
+ReplaceWriteResult WriteReplacing(FileSystem& file_system, const std::string& path, const void* data,
+                                  size_t size, int* error);
 
 // Reads from bytes held in memory (which must outlive it).
 class MemoryInputFile : public InputFile {

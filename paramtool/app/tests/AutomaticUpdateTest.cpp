@@ -90,7 +90,8 @@ TEST(AutomaticUpdate, VersionClassesAndWhichDefinitionFits) {
   const std::map<std::string, std::string> files = {{"C:\\p\\a.txt", DefinitionText("1010")},
                                                     {"C:\\p\\b.txt", DefinitionText("2001")}};
   Recorder report;
-  DefinitionChoice second = SelectDefinitionFile(0x2105, {"", "C:\\p\\a.txt", "C:\\p\\b.txt"}, LoaderOf(files), report);
+  DefinitionChoice second =
+      SelectDefinitionFile(0x2105, {"", "C:\\p\\a.txt", "C:\\p\\b.txt"}, LoaderOf(files), report);
   EXPECT_EQ(second.result, 0);
   EXPECT_EQ(second.index, 2);
   ASSERT_TRUE(second.definition);
@@ -100,7 +101,8 @@ TEST(AutomaticUpdate, VersionClassesAndWhichDefinitionFits) {
   EXPECT_EQ(report.sent[0].text, "パラメータ定義ファイル・バージョン : 2.001(MC-CPU=2.105)\n\n'C:\\p\\b.txt");
 
   Recorder old_report;
-  DefinitionChoice first = SelectDefinitionFile(0x0123, {"C:\\p\\b.txt", "C:\\p\\a.txt"}, LoaderOf(files), old_report);
+  DefinitionChoice first =
+      SelectDefinitionFile(0x0123, {"C:\\p\\b.txt", "C:\\p\\a.txt"}, LoaderOf(files), old_report);
   EXPECT_EQ(first.index, 1);
   EXPECT_EQ(first.definition->version, 0x1010);
 }
@@ -126,11 +128,13 @@ TEST(AutomaticUpdate, NoDefinitionChosen) {
 
   // A listed file that does not load ends the run.
   Recorder broken;
-  DefinitionChoice stop = SelectDefinitionFile(0x1001, {"C:\\p\\gone.txt", "C:\\p\\a.txt"}, LoaderOf(files), broken);
+  DefinitionChoice stop =
+      SelectDefinitionFile(0x1001, {"C:\\p\\gone.txt", "C:\\p\\a.txt"}, LoaderOf(files), broken);
   EXPECT_EQ(stop.result, 1);
   ASSERT_EQ(broken.sent.size(), 1u);
   EXPECT_EQ(broken.sent[0].code, 2u);
-  EXPECT_EQ(broken.sent[0].text, "自動更新用パラメータ定義ファイルの読込に失敗しました。Err = 2\n\n'C:\\p\\gone.txt'");
+  EXPECT_EQ(broken.sent[0].text,
+            "自動更新用パラメータ定義ファイルの読込に失敗しました。Err = 2\n\n'C:\\p\\gone.txt'");
 }
 
 TEST(AutomaticUpdate, InstallLocationsFromTheInstalledPathFile) {
@@ -240,7 +244,8 @@ class UpdateStep : public ::testing::Test {
   std::string SavedImage(const std::string& path) {
     LoadedSaveFile loaded;
     const std::string& bytes = files_.files[path];
-    EXPECT_EQ(LoadSaveFileImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &loaded), kSaveFileLoaded)
+    EXPECT_EQ(LoadSaveFileImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &loaded),
+              kSaveFileLoaded)
         << path;
     EXPECT_EQ(loaded.version, 0x2001);
     return std::string(reinterpret_cast<const char*>(loaded.image.Bytes()), kParameterImageSize);
@@ -259,7 +264,8 @@ TEST_F(UpdateStep, EveryStepInOrderWithItsFiles) {
   const std::vector<Sent> expected = {
       {0, 0, "現パラメータ定義ファイル保存成功\n\n'C:\\Orvex\\Cti_par.txt' → 'C:\\Run\\OLDP_Cti_par.txt'"},
       {0, 0, "現パラメータ定義ファイル保存成功\n\n'C:\\Second\\Cti_par.txt' → 'C:\\Run\\OLDV_Cti_par.txt'"},
-      {0, 0, "現パラメータ定義ファイル保存成功\n\n'C:\\Docs\\Orvex\\Cti_par.txt' → 'C:\\Run\\OLDM_Cti_par.txt'"},
+      {0, 0,
+       "現パラメータ定義ファイル保存成功\n\n'C:\\Docs\\Orvex\\Cti_par.txt' → 'C:\\Run\\OLDM_Cti_par.txt'"},
       {0, 0, "新パラメータ定義ファイル保存成功\n\n'C:\\Run\\Cti_par_2001.txt'"},
       {0, 0, "現デバイスパラメータ・ファイル保存成功\n\n'C:\\Run\\OLD_MCPARA.prg'"},
       {0, 2, "ゼロ有効項目 CMDB1, PAR1, Offs = 8h"},
@@ -298,21 +304,26 @@ TEST_F(UpdateStep, FailedBackupsGoOnAFailedInstallFailsTheUpdate) {
   const std::vector<Sent> sent = Run();
   ASSERT_EQ(sent.size(), 11u);
   EXPECT_EQ(sent[1].text,
-            "現パラメータ定義ファイル保存失敗\n\n'C:\\Second\\Cti_par.txt' → 'C:\\Run\\OLDV_Cti_par.txt'\n\nErr = 5 : error 5");
+            "現パラメータ定義ファイル保存失敗\n\n'C:\\Second\\Cti_par.txt' → "
+            "'C:\\Run\\OLDV_Cti_par.txt'\n\nErr = 5 : error 5");
   EXPECT_EQ(sent[1].code, 0u);
   EXPECT_EQ(sent[8].text,
-            "新パラメータ定義ファイル・インストール失敗\n\n'C:\\Pkg\\Cti_par_2001.txt' → 'C:\\Second\\Cti_par.txt'\n\nErr = 5 : error 5");
+            "新パラメータ定義ファイル・インストール失敗\n\n'C:\\Pkg\\Cti_par_2001.txt' → "
+            "'C:\\Second\\Cti_par.txt'\n\nErr = 5 : error 5");
   // Every location is still tried.
   EXPECT_EQ(files_.files["C:\\Docs\\Orvex\\Cti_par.txt"], DefinitionText("2001"));
-  EXPECT_EQ(sent.back(),
-            (Sent{2, 5, "自動更新失敗 Cnt = 5\n\n新しいパラメータ定義ファイルのインストールに失敗しています。"}));
+  EXPECT_EQ(
+      sent.back(),
+      (Sent{2, 5, "自動更新失敗 Cnt = 5\n\n新しいパラメータ定義ファイルのインストールに失敗しています。"}));
 }
 
 TEST_F(UpdateStep, NewSaveFileThatCannotBeWrittenStopsBeforeTheInstall) {
   files_.fail_create_for = {"C:\\Run\\MCPARA.prg"};
   const std::vector<Sent> sent = Run();
   EXPECT_FALSE(ok_);
-  EXPECT_EQ(sent.back(), (Sent{2, 5, "新デバイスパラメータ・ファイル保存失敗\n\n'C:\\Run\\MCPARA.prg'\n\nErr = 3 : error 3"}));
+  EXPECT_EQ(
+      sent.back(),
+      (Sent{2, 5, "新デバイスパラメータ・ファイル保存失敗\n\n'C:\\Run\\MCPARA.prg'\n\nErr = 3 : error 3"}));
   EXPECT_EQ(files_.files["C:\\Orvex\\Cti_par.txt"], "installed");
 
   // A write that breaks off: its own words, and the backup before it reported but not fatal.
@@ -344,8 +355,10 @@ TEST_F(UpdateStep, WithoutADefinitionOnlyTheParametersAreSaved) {
   files_.files.erase("C:\\Docs\\Orvex\\Cti_par.txt");
   const std::vector<Sent> sent = Run();
   ASSERT_EQ(sent.size(), 4u);
-  EXPECT_EQ(sent[0].text, "現パラメータ定義ファイル保存成功\n\n'C:\\Orvex\\Cti_par.txt' → 'C:\\Run\\OLDP_Cti_par.txt'");
-  EXPECT_EQ(sent.back(), (Sent{1, -1, "自動更新成功 Cnt = -1\n\n（パラメータ定義ファイルは更新されません）"}));
+  EXPECT_EQ(sent[0].text,
+            "現パラメータ定義ファイル保存成功\n\n'C:\\Orvex\\Cti_par.txt' → 'C:\\Run\\OLDP_Cti_par.txt'");
+  EXPECT_EQ(sent.back(),
+            (Sent{1, -1, "自動更新成功 Cnt = -1\n\n（パラメータ定義ファイルは更新されません）"}));
   EXPECT_EQ(files_.files["C:\\Orvex\\Cti_par.txt"], "installed");
   // Nothing filled: the save file holds the device's parameters as they were.
   EXPECT_EQ(SavedImage("C:\\Run\\MCPARA.prg"), std::string(kParameterImageSize, '\0'));
@@ -353,7 +366,8 @@ TEST_F(UpdateStep, WithoutADefinitionOnlyTheParametersAreSaved) {
   // Nothing installed anywhere either: the install folder's own words.
   files_.files.erase("C:\\Orvex\\Cti_par.txt");
   const std::vector<Sent> none = Run();
-  EXPECT_EQ(none[0].text, "現パラメータ定義ファイルは、インストール先フォルダ未設定(あるいはファイル不存在)のため保存無");
+  EXPECT_EQ(none[0].text,
+            "現パラメータ定義ファイルは、インストール先フォルダ未設定(あるいはファイル不存在)のため保存無");
 }
 
 TEST_F(UpdateStep, ARepeatedNoticeGoesStraightToTheInstall) {

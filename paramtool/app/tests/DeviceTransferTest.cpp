@@ -32,9 +32,9 @@ std::vector<uint8_t> Record(uint8_t channel, uint16_t code, std::vector<uint8_t>
 AutoRunContext Context(RunMode mode, bool message_box = true) {
   AutoRunContext c;
   c.automatic = mode == RunMode::kAutomatic;
-  c.file_mode = mode == RunMode::kFileRead ? FileMode::kRead
+  c.file_mode = mode == RunMode::kFileRead    ? FileMode::kRead
                 : mode == RunMode::kFileWrite ? FileMode::kWrite
-                                               : FileMode::kNone;
+                                              : FileMode::kNone;
   c.message_box = message_box;
   return c;
 }
@@ -70,7 +70,8 @@ class FakeBlocks : public ParameterBlockSource {
     for (size_t at = 0; at < data.size(); at += per_block) {
       size_t n = std::min(per_block, data.size() - at);
       blocks.push_back({at + n >= data.size() ? 1 : 0, static_cast<uint32_t>(n + 18),
-                        std::vector<uint8_t>(data.begin() + static_cast<long>(at), data.begin() + static_cast<long>(at + n))});
+                        std::vector<uint8_t>(data.begin() + static_cast<long>(at),
+                                             data.begin() + static_cast<long>(at + n))});
     }
   }
 };
@@ -107,8 +108,8 @@ TEST(DeviceEvents, RecordsAsTheWindowReadsThem) {
   EXPECT_EQ(line.channel, 3u);
   EXPECT_EQ(line.board, 0x14);
 
-  DeviceNotice system =
-      ReadDeviceNotice(Record(5, kCodeChannelStarted, {0, 0, 0x05, 0x11, 0x05, 0x21, 0x01, 0x20, 0x00, 0x01}).data(), 5);
+  DeviceNotice system = ReadDeviceNotice(
+      Record(5, kCodeChannelStarted, {0, 0, 0x05, 0x11, 0x05, 0x21, 0x01, 0x20, 0x00, 0x01}).data(), 5);
   EXPECT_EQ(system.kind, NoticeKind::kSystemNotice);
   EXPECT_EQ(system.mc_version, 0x2105);
   EXPECT_EQ(system.device_word1, 0x2001);
@@ -121,7 +122,8 @@ TEST(DeviceEvents, RecordsAsTheWindowReadsThem) {
   DeviceNotice alarm = ReadDeviceNotice(Record(5, kCodeDeviceStopped, {0x42}).data(), 5);
   EXPECT_EQ(alarm.kind, NoticeKind::kDeviceStopped);
   EXPECT_EQ(alarm.stop_status, 0x42);
-  EXPECT_EQ(ReadDeviceNotice(Record(5, kCodeTransferProgress, {}).data(), 5).kind, NoticeKind::kWriteProgress);
+  EXPECT_EQ(ReadDeviceNotice(Record(5, kCodeTransferProgress, {}).data(), 5).kind,
+            NoticeKind::kWriteProgress);
   EXPECT_EQ(ReadDeviceNotice(Record(5, kCodeTransferEnd, {}).data(), 5).kind, NoticeKind::kWriteEnd);
   // Not a notification record, or not valid: nothing.
   EXPECT_EQ(ReadDeviceNotice(Record(3, kCodeChannelStarted, {1}, 3).data(), 5).kind, NoticeKind::kOther);
@@ -165,7 +167,8 @@ TEST(DeviceEvents, AbnormalDetachAndAlarmByRunMode) {
   EXPECT_TRUE(interactive.attach_again);
   EXPECT_FALSE(interactive.outcome.end_window);
   EXPECT_EQ(interactive.outcome.message,
-            "デバイスに異常が発生しました。\n\nStat = 1Fh, Err = 1167\n\n一旦、デバイスはアプリケーションから切り離されます。");
+            "デバイスに異常が発生しました。\n\nStat = 1Fh, Err = "
+            "1167\n\n一旦、デバイスはアプリケーションから切り離されます。");
   EXPECT_EQ(AbnormalDetach(Context(RunMode::kFileRead), 0x1F, 1).outcome.message.empty(), false);
   // A file mode run with /m has nobody to answer a message box.
   DetachOutcome quiet = AbnormalDetach(Context(RunMode::kFileWrite, false), 0x1F, 1);
@@ -180,8 +183,10 @@ TEST(DeviceEvents, AbnormalDetachAndAlarmByRunMode) {
   EXPECT_TRUE(stopped_file.question.empty());
   StoppedOutcome stopped_user = DeviceStopped(RunMode::kInteractive, 0x42);
   EXPECT_FALSE(stopped_user.outcome.end_window);
-  EXPECT_EQ(stopped_user.question.rfind("デバイスに致命的なエラーが発生しました。 Stat = 42h\n\nハードウェア・リセットを実行しますか？", 0),
-            0u);
+  EXPECT_EQ(
+      stopped_user.question.rfind(
+          "デバイスに致命的なエラーが発生しました。 Stat = 42h\n\nハードウェア・リセットを実行しますか？", 0),
+      0u);
 }
 
 // ---- Parameter read -----------------------------------------------------------------------------
@@ -279,7 +284,8 @@ TEST(ParameterRead, StartAndBlockFailuresByRunMode) {
   ReadStartOutcome refused = ReadStartFailed(RunMode::kInteractive, ReadStartFailure::kRefused, 7);
   EXPECT_EQ(refused.result, 255);
   EXPECT_EQ(refused.outcome.message,
-            "デバイスに転送エラーが発生しました。Stat = 7\n\nデバイスの電源を一旦OFF(しばらくしてからON)にして、再度行って下さい。");
+            "デバイスに転送エラーが発生しました。Stat = "
+            "7\n\nデバイスの電源を一旦OFF(しばらくしてからON)にして、再度行って下さい。");
   ReadStartOutcome auto_refused = ReadStartFailed(RunMode::kAutomatic, ReadStartFailure::kRefused, 7);
   EXPECT_EQ(auto_refused.outcome.report_code, 256u);
   EXPECT_EQ(auto_refused.outcome.report_text, "パラメータ読込要求失敗 Err = 7");
@@ -294,7 +300,8 @@ TEST(ParameterRead, StartAndBlockFailuresByRunMode) {
   EXPECT_EQ(ReadStartFailed(RunMode::kFileRead, ReadStartFailure::kNoMemory, 0).result, -1);
 
   EXPECT_EQ(ReadBlocksFailed(RunMode::kInteractive, 121).message,
-            "デバイスから応答がありません。Err = 121\n\nデバイスの電源を一旦OFF(しばらくしてからON)にして、再度行って下さい。");
+            "デバイスから応答がありません。Err = "
+            "121\n\nデバイスの電源を一旦OFF(しばらくしてからON)にして、再度行って下さい。");
   EXPECT_EQ(ReadBlocksFailed(RunMode::kAutomatic, 121).report_text, "パラメータ読込転送失敗");
   EXPECT_TRUE(ReadBlocksFailed(RunMode::kFileRead, 121).message.empty());
 }

@@ -18,9 +18,9 @@ class MemoryFiles : public FileSystem, public UpdateFiles {
  public:
   std::map<std::string, std::string> files;
   std::set<std::string> read_only;
-  std::set<std::string> fail_copy_to;      // copies onto these fail with error 5
-  std::set<std::string> fail_create_for;   // save files for these targets cannot be created (error 3)
-  bool fail_write = false;                 // every write stops half way (error 28)
+  std::set<std::string> fail_copy_to;     // copies onto these fail with error 5
+  std::set<std::string> fail_create_for;  // save files for these targets cannot be created (error 3)
+  bool fail_write = false;                // every write stops half way (error 28)
 
   // FileSystem.
   std::unique_ptr<InputFile> OpenRead(const std::string& path, int* error) override {
@@ -31,7 +31,8 @@ class MemoryFiles : public FileSystem, public UpdateFiles {
     }
     return std::make_unique<MemoryInputFile>(it->second);
   }
-  std::unique_ptr<OutputFile> CreateTemporary(const std::string& target, std::string* temp_path, int* error) override {
+  std::unique_ptr<OutputFile> CreateTemporary(const std::string& target, std::string* temp_path,
+                                              int* error) override {
     if (fail_create_for.count(target) != 0) {
       *error = 3;
       return nullptr;

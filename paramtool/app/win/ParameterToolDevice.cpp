@@ -120,7 +120,8 @@ void ParameterToolDialog::OnSystemNotice(const DeviceNotice& notice) {
         EndWindow();
         return;
       }
-      PostMessageW(hwnd(), step == FirstNoticeStep::kWriteFile ? WM_WRITE_FILE_MODE : WM_CONNECTION_DETECTED, 0, 0);
+      PostMessageW(hwnd(), step == FirstNoticeStep::kWriteFile ? WM_WRITE_FILE_MODE : WM_CONNECTION_DETECTED,
+                   0, 0);
       break;
     }
     case NoticeTracker::Step::kRepeat:
@@ -161,9 +162,9 @@ void ParameterToolDialog::OnConnectionDetected() {
 // ---- Automatic update ---------------------------------------------------------------------------
 
 int ParameterToolDialog::SelectDefinition(uint16_t mc_version) {
-  DefinitionChoice choice = SelectDefinitionFile(mc_version, context_.handoff.definition_files,
-                                                 [](const std::string& path) { return LoadDefinition(path); },
-                                                 *this);
+  DefinitionChoice choice = SelectDefinitionFile(
+      mc_version, context_.handoff.definition_files,
+      [](const std::string& path) { return LoadDefinition(path); }, *this);
   if (choice.result == 0) {
     context_.selected_definition = choice.index;
     state_.StartWith(std::move(choice.definition));

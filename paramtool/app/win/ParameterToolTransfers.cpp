@@ -31,9 +31,8 @@ bool ParameterToolDialog::ReadFromDevice() {
   if (mode == RunMode::kFileRead) {
     context_.wait_stage = kWaitWorking;
     const ParameterReadData& data = dialog.data();
-    context_.exit_code = ReadFileModeExitCode(result, data, [&] {
-      return WriteReceivedFile(context_.handoff_path, data.bytes(), data.total());
-    });
+    context_.exit_code = ReadFileModeExitCode(
+        result, data, [&] { return WriteReceivedFile(context_.handoff_path, data.bytes(), data.total()); });
     EndWindow();
     return false;
   }

@@ -22,7 +22,9 @@ class ReadTransferDialog::Source : public ParameterBlockSource {
     error_ = answer == -1 ? GetLastError() : 0;
     return answer;
   }
-  void EndRead(uint8_t* buffer, uint32_t capacity) override { channel_.ParameterReadBlock(false, buffer, capacity); }
+  void EndRead(uint8_t* buffer, uint32_t capacity) override {
+    channel_.ParameterReadBlock(false, buffer, capacity);
+  }
   uint32_t LastError() const override { return error_; }
 
  private:
@@ -96,7 +98,8 @@ void ReadTransferDialog::Work() {
   if (!failed) Sleep(kReadSuccessPauseMs);
   // The window cannot end without this message, so it must get through.
   for (int attempt = 0; attempt < 200; ++attempt) {
-    if (PostMessageW(hwnd(), WM_READ_DONE, failed ? kReadFailed : kReadSucceeded, static_cast<LPARAM>(result.error)))
+    if (PostMessageW(hwnd(), WM_READ_DONE, failed ? kReadFailed : kReadSucceeded,
+                     static_cast<LPARAM>(result.error)))
       return;
     Sleep(50);
   }

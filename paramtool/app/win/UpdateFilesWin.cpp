@@ -25,7 +25,8 @@ std::optional<std::string> WinUpdateFiles::ReadSmall(const std::string& path) {
   std::string bytes;
   char buffer[4096];
   DWORD got = 0;
-  while (bytes.size() < kSmallFileLimit && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+  while (bytes.size() < kSmallFileLimit && ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) &&
+         got > 0)
     bytes.append(buffer, got);
   return bytes;
 }

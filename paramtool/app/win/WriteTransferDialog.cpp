@@ -12,8 +12,8 @@ WriteTransferDialog::WriteTransferDialog(DeviceChannel& channel, TransferHost& h
                                          size_t size)
     : channel_(channel), host_(host), given_(image), given_size_(size) {}
 
-WriteTransferDialog::WriteTransferDialog(DeviceChannel& channel, TransferHost& host, const ParameterImage& working,
-                                         uint8_t class_byte, uint16_t version)
+WriteTransferDialog::WriteTransferDialog(DeviceChannel& channel, TransferHost& host,
+                                         const ParameterImage& working, uint8_t class_byte, uint16_t version)
     : channel_(channel), host_(host), working_(&working), class_byte_(class_byte), version_(version) {}
 
 INT_PTR WriteTransferDialog::Run(HINSTANCE instance, HWND owner) {

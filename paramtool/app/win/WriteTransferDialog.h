@@ -25,8 +25,8 @@ class WriteTransferDialog : public Dialog {
   // A given image of `size` bytes (owned by the caller, outliving the window).
   WriteTransferDialog(DeviceChannel& channel, TransferHost& host, const uint8_t* image, size_t size);
   // An image built from the working image with the class byte and version given.
-  WriteTransferDialog(DeviceChannel& channel, TransferHost& host, const ParameterImage& working, uint8_t class_byte,
-                      uint16_t version);
+  WriteTransferDialog(DeviceChannel& channel, TransferHost& host, const ParameterImage& working,
+                      uint8_t class_byte, uint16_t version);
 
   INT_PTR Run(HINSTANCE instance, HWND owner);
 

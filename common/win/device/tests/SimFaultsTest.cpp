@@ -73,7 +73,8 @@ TEST(SimFaults, SilentSystemChannel) {
   ASSERT_TRUE(s.sim.WaitForLog("the system channel stays silent"));
   // The line boards report as always; nothing comes from channel 5.
   std::vector<uint32_t> channels;
-  while (auto started = s.queue.NextNotification(kCodeChannelStarted, 1000)) channels.push_back(started->header.channel);
+  while (auto started = s.queue.NextNotification(kCodeChannelStarted, 1000))
+    channels.push_back(started->header.channel);
   EXPECT_EQ(channels, (std::vector<uint32_t>{1, 2, 3, 4}));
   EXPECT_FALSE(s.sim.State().faults.system_silent.on);  // spent: the next attach is heard again
 }

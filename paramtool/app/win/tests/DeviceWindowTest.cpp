@@ -69,7 +69,8 @@ TEST_F(DeviceWindowTest, AFailedWriteKeepsTheChangeMarkedAGoodOneClearsIt) {
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(calls[0].caption, "デバイス・パラメータ書込確認");
   EXPECT_EQ(calls[1].caption, "デバイス書込結果");
-  EXPECT_EQ(calls[1].text, "パラメータ設定データのデバイス書込に失敗しました。\n\nErr = 12 : 01 02 03 04 05 06 07 ");
+  EXPECT_EQ(calls[1].text,
+            "パラメータ設定データのデバイス書込に失敗しました。\n\nErr = 12 : 01 02 03 04 05 06 07 ");
   EXPECT_EQ(calls[1].icon, static_cast<UINT>(MB_ICONEXCLAMATION));
   // Not on the device: still marked, and closing would ask.
   EXPECT_TRUE(dialog_->IsBold(IDC_LETTER_FIRST + 2));

@@ -233,7 +233,8 @@ TEST_F(OrvexSetAdapter, WriteFileModeStoresTheFileOrSaysWhyNot) {
   ASSERT_TRUE(box);
   EXPECT_EQ(box->caption, "パラメータ書換");
   EXPECT_EQ(box->text,
-            "デバイスに異常が発生しました。※一旦、デバイスの電源をOFFにして、しばらくしてから電源ONにして再度実行して下さい。");
+            "デバイスに異常が発生しました。※一旦、デバイスの電源をOFFにして、しばらくしてから電源ONにして再度"
+            "実行して下さい。");
   EXPECT_EQ(box->icon, MessageIcon::kExclamation);
   ASSERT_TRUE(box->Answer(IDOK));
   EXPECT_EQ(app->WaitExit(kWaitMs), std::optional<DWORD>(257));
@@ -377,9 +378,11 @@ TEST_F(OrvexSetAdapter, DeviceStoppedAlarmAsksAndYesResetsTheAdapter) {
   ASSERT_TRUE(app);
   auto box = Box(*app);
   ASSERT_TRUE(box);
-  EXPECT_EQ(box->text,
-            "デバイスに致命的なエラーが発生しました。 Stat = 42h\n\nハードウェア・リセットを実行しますか？\n\n"
-            "※ここでハードウェア・リセットを行わない場合は、デバイスの電源を一旦OFF(しばらくしてからON)にして下さい。");
+  EXPECT_EQ(
+      box->text,
+      "デバイスに致命的なエラーが発生しました。 Stat = 42h\n\nハードウェア・リセットを実行しますか？\n\n"
+      "※ここでハードウェア・リセットを行わない場合は、デバイスの電源を一旦OFF(しばらくしてからON)"
+      "にして下さい。");
   EXPECT_EQ(box->icon, MessageIcon::kQuestion);
   EXPECT_EQ(sim_->Log().find("hardware reset"), std::string::npos);
   ASSERT_TRUE(box->Answer(IDYES));
@@ -407,9 +410,9 @@ class OrvexSetAutomatic : public OrvexSetAdapter {
   // AutoPara.def as OrvexRoll writes it (line 3 with the second field it never writes).
   std::string HandOff(int wait_seconds = 60) {
     const std::string path = run_ + "AutoPara.def";
-    EXPECT_TRUE(WriteAll(path, "0\r\n" + std::to_string(wait_seconds) + ",1,0\r\n" + install_ + "|" + documents_ +
-                                   "\r\n" + run_ + "|" + second_ + "\r\nMCPARA.prg\r\n" + package_ +
-                                   "Cti_par_1010.txt\r\n" + package_ + "Cti_par_2001.txt\r\n"));
+    EXPECT_TRUE(WriteAll(path, "0\r\n" + std::to_string(wait_seconds) + ",1,0\r\n" + install_ + "|" +
+                                   documents_ + "\r\n" + run_ + "|" + second_ + "\r\nMCPARA.prg\r\n" +
+                                   package_ + "Cti_par_1010.txt\r\n" + package_ + "Cti_par_2001.txt\r\n"));
     return path;
   }
 
@@ -445,9 +448,13 @@ TEST_F(OrvexSetAutomatic, ChoosesTheDefinitionForTheMainControllerFillsAndInstal
   const std::string chosen = package_ + "Cti_par_2001.txt";
   const std::vector<std::tuple<uint32_t, int32_t, std::string>> expected = {
       {0, -1, "パラメータ定義ファイル・バージョン : 2.001(MC-CPU=2.105)\n\n'" + chosen},
-      {0, 0, "現パラメータ定義ファイル保存成功\n\n'" + install_ + "Cti_par.txt' → '" + run_ + "OLDP_Cti_par.txt'"},
-      {0, 0, "現パラメータ定義ファイル保存成功\n\n'" + second_ + "Cti_par.txt' → '" + run_ + "OLDV_Cti_par.txt'"},
-      {0, 0, "現パラメータ定義ファイル保存成功\n\n'" + documents_ + "Cti_par.txt' → '" + run_ + "OLDM_Cti_par.txt'"},
+      {0, 0,
+       "現パラメータ定義ファイル保存成功\n\n'" + install_ + "Cti_par.txt' → '" + run_ + "OLDP_Cti_par.txt'"},
+      {0, 0,
+       "現パラメータ定義ファイル保存成功\n\n'" + second_ + "Cti_par.txt' → '" + run_ + "OLDV_Cti_par.txt'"},
+      {0, 0,
+       "現パラメータ定義ファイル保存成功\n\n'" + documents_ + "Cti_par.txt' → '" + run_ +
+           "OLDM_Cti_par.txt'"},
       {0, 0, "新パラメータ定義ファイル保存成功\n\n'" + run_ + "Cti_par_2001.txt'"},
       {0, 0, "現デバイスパラメータ・ファイル保存成功\n\n'" + run_ + "OLD_MCPARA.prg'"},
       {0, 2, "ゼロ有効項目 CMDB1, PAR1, Offs = 18h"},
@@ -499,7 +506,8 @@ TEST_F(OrvexSetAutomatic, AProtectedMainControllerVersionKeepsTheDefinition) {
   EXPECT_EQ(reports.back().code, 1u);
   EXPECT_EQ(reports.back().value, -1);
   EXPECT_EQ(reports.back().text, "自動更新成功 Cnt = -1\n\n（パラメータ定義ファイルは更新されません）");
-  for (const auto& report : reports) EXPECT_EQ(report.text.find("インストール"), std::string::npos) << report.text;
+  for (const auto& report : reports)
+    EXPECT_EQ(report.text.find("インストール"), std::string::npos) << report.text;
   // The parameters are read and saved all the same; no definition is installed.
   EXPECT_EQ(ReadAll(run_ + "OLD_MCPARA.prg"), stored);
   EXPECT_EQ(ReadAll(run_ + "MCPARA.prg"), stored);
