@@ -3,6 +3,8 @@
 // plugged in again, and what a write cut off before its end leaves in the adapter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "DeviceSession.h"
 #include "Format.h"
 #include "TestImages.h"
@@ -41,6 +43,16 @@ size_t WriteRecords(DeviceSession& s, bool* ended) {
       break;
     }
   }
+  return records;
+}
+
+// Writes `image` with the adapter to be pulled out `after` operations from now: the records that
+// came, and whether the end was among them.
+size_t WritePulledOutAfter(DeviceSession& s, const std::vector<uint8_t>& image, uint32_t after, bool* ended) {
+  UnplugAt(s, Operations(s) + after);
+  EXPECT_EQ(s.channel.WriteProgramImage(image.data(), image.size()), 0);
+  size_t records = WriteRecords(s, ended);
+  s.channel.LeaveProgramMode();
   return records;
 }
 
@@ -129,13 +141,9 @@ TEST(SimUnplug, AProgramWriteCutOffLeavesItsProcessorErased) {
   ASSERT_TRUE(s.AttachReady());
 
   // Pulled out at the fifth progress record of a main controller program.
-  auto image = ProgramImage(0x00, 0x00, 0x2011, 600);
-  UnplugAt(s, Operations(s) + 5);
-  ASSERT_EQ(s.channel.WriteProgramImage(image.data(), image.size()), 0);
   bool ended = true;
-  EXPECT_EQ(WriteRecords(s, &ended), 4u);
+  EXPECT_EQ(WritePulledOutAfter(s, ProgramImage(0x00, 0x00, 0x2011, 600), 5, &ended), 4u);
   EXPECT_FALSE(ended);
-  s.channel.LeaveProgramMode();
   sim::SimState state = s.sim.State();
   EXPECT_EQ(state.mc.words[sim::kWordMcCpu], 0);  // neither the old 2.010 nor the new 2.011
   EXPECT_NE(state.unplugged.find(" progress"), std::string::npos);
@@ -148,12 +156,8 @@ TEST(SimUnplug, AProgramWriteCutOffLeavesItsProcessorErased) {
   EXPECT_EQ(GetLe16(system->record.data() + 20), 0);
 
   // A parameter save file whose end never comes: the parameters read back as zeros.
-  auto parameters = ParameterFile(0x2002);
-  UnplugAt(s, Operations(s) + 41);
-  ASSERT_EQ(s.channel.WriteProgramImage(parameters.data(), parameters.size()), 0);
-  EXPECT_EQ(WriteRecords(s, &ended), 40u);
+  EXPECT_EQ(WritePulledOutAfter(s, ParameterFile(0x2002), 41, &ended), 40u);
   EXPECT_FALSE(ended);
-  s.channel.LeaveProgramMode();
   EXPECT_NE(s.sim.State().unplugged.find(" write end"), std::string::npos);
   s.sim.Set("present = 1\n");
   ASSERT_TRUE(s.AttachReady());
@@ -180,13 +184,9 @@ TEST(SimUnplug, PulledOutAtTheRestartOrAReset) {
   ASSERT_TRUE(s.AttachReady());
 
   // The write ends and is kept; at the restart the adapter goes and does not come back.
-  auto image = ProgramImage(0x00, 0x00, 0x2011, 600);
-  UnplugAt(s, Operations(s) + 42);
-  ASSERT_EQ(s.channel.WriteProgramImage(image.data(), image.size()), 0);
   bool ended = false;
-  EXPECT_EQ(WriteRecords(s, &ended), 41u);
+  EXPECT_EQ(WritePulledOutAfter(s, ProgramImage(0x00, 0x00, 0x2011, 600), 42, &ended), 41u);
   EXPECT_TRUE(ended);
-  s.channel.LeaveProgramMode();
   EXPECT_TRUE(s.queue.NextOf(kMessageDetached, kWait));
   sim::SimState state = s.sim.State();
   EXPECT_EQ(state.mc.words[sim::kWordMcCpu], 0x2011);
