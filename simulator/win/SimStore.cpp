@@ -1,5 +1,6 @@
 #include "SimStore.h"
 
+#include <algorithm>
 #include <cwctype>
 
 #include "Format.h"
@@ -38,16 +39,30 @@ std::wstring MutexName(const std::wstring& folder) {
   return ToWide(Format("Local\\OrvexSim-%016llX", static_cast<unsigned long long>(hash)));
 }
 
+uint64_t Ticks(const FILETIME& t) {
+  return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
 bool FileStamp(const std::wstring& path, uint64_t* time, uint64_t* size) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
-  *time =
-      (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  *time = Ticks(data.ftLastWriteTime);
   *size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   return true;
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Readers notice a change by the file's time stamp and size (SimStore::Changed). A file system
+// whose clock ticks coarsely (4 ms) would give two writes of the same size within a tick the same
+// stamp, and a reader would miss the second; so every write sets a time after the one it replaces.
+void StampAfter(HANDLE file, uint64_t before) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  uint64_t t = std::max(Ticks(now), before + 10);  // 1 us: file systems that keep microseconds see it
+  FILETIME stamp{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+  SetFileTime(file, nullptr, nullptr, &stamp);
+}
 
 bool ReadHandle(HANDLE file, std::string* bytes, DWORD* error) {
   LARGE_INTEGER size;
@@ -141,6 +156,8 @@ bool SimStore::Load(SimState* state, std::string* error) {
 
 bool SimStore::ReplaceFile(const std::wstring& path, const std::string& bytes, std::string* error) {
   std::wstring temp = path + ToWide(Format(".%lu.tmp", GetCurrentProcessId()));
+  uint64_t before = 0, size = 0;
+  FileStamp(path, &before, &size);
   {
     UniqueFile file(
         CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -155,6 +172,7 @@ bool SimStore::ReplaceFile(const std::wstring& path, const std::string& bytes, s
       DeleteFileW(temp.c_str());
       return false;
     }
+    StampAfter(file.Get(), before);
   }
   if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     *error = Format("%s: cannot replace (error %lu)", FromWide(path).c_str(), GetLastError());
@@ -181,6 +199,9 @@ bool SimStore::Update(const std::function<void(SimState&)>& change, SimState* re
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   std::string text;
   DWORD code = 0;
+  FILETIME written_at{};
+  if (file.Valid()) GetFileTime(file.Get(), nullptr, nullptr, &written_at);
+  const uint64_t before = Ticks(written_at);
   if (file.Valid() ? !ReadHandle(file.Get(), &text, &code) : !ReadText(&text, error)) {
     if (file.Valid()) *error = Format("%s: cannot read (error %lu)", FromWide(StatePath()).c_str(), code);
     return false;
@@ -204,6 +225,7 @@ bool SimStore::Update(const std::function<void(SimState&)>& change, SimState* re
       at.QuadPart = static_cast<LONGLONG>(new_text.size());
       if (bytes.size() != new_text.size() && SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN))
         SetEndOfFile(file.Get());  // when it fails, blank lines remain: the same state
+      StampAfter(file.Get(), before);
     } else {
       file.Reset();
       if (!ReplaceFile(StatePath(), new_text, error)) return false;

@@ -1,12 +1,14 @@
 // The simulated adapter pulled out at its k-th operation, seen through the device channel and
 // the driver: the operations a clean session counts, the adapter staying away until it is
-// plugged in again, and what a write cut off before its end leaves in the adapter.
+// plugged in again, and what a write cut off before its end leaves in the adapter. Also the state
+// file rewritten at each operation.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "DeviceSession.h"
 #include "Format.h"
+#include "SimStore.h"
 #include "TestImages.h"
 
 using namespace orvex;
@@ -217,4 +219,38 @@ TEST(SimUnplug, PulledOutAtTheRestartOrAReset) {
   EXPECT_TRUE(s.queue.NextOf(kMessageDetached, kWait));
   EXPECT_FALSE(driver->OpenAdapter().Found());
   EXPECT_EQ(s.sim.State().unplugged, Format("%u reset", k));
+}
+
+TEST(SimStore, EveryRewriteIsExactAndSeenByTheOthers) {
+  SimFolder sim;
+  sim::SimStore reader(sim.Path());
+  sim::SimState state;
+  std::string error;
+  ASSERT_TRUE(reader.Load(&state, &error)) << error;
+
+  // A shorter text leaves nothing of the longer one behind it.
+  sim.Set("device_text3 = " + std::string(200, 'x') + "\n");
+  sim.Set("device_text3 = short\n");
+  std::string text = sim.ReadFile(sim::kStateFileName);
+  EXPECT_EQ(text.find("xx"), std::string::npos);
+  EXPECT_NE(text.find("\ndevice_text3 = short\n"), std::string::npos);
+  EXPECT_EQ(text.find("\n\n"), std::string::npos) << text;  // no blank lines left where it ended
+
+  // Writes of the same size, one right after the other, each give a new stamp.
+  for (int i = 0; i < 20; ++i) {
+    sim.Set(i % 2 == 0 ? "present = 0\n" : "present = 1\n");
+    EXPECT_TRUE(reader.Changed()) << i;
+    ASSERT_TRUE(reader.Load(&state, &error)) << error;
+    EXPECT_EQ(state.present, i % 2 != 0);
+  }
+
+  // A file of more than a page is replaced whole, and reads back.
+  std::string boards = "channels = 61\n";
+  for (int c = 1; c <= 60; ++c) boards += Format("board.%d = 0x02 0x1000 0x1020 0x1105\n", c);
+  for (int i = 1; i <= 3; ++i) boards += Format("device_text%d = %s\n", i, std::string(250, 'a').c_str());
+  sim.Set(boards + "parameter_file = " + std::string(200, 'p') + "\n");
+  sim.Set("operations = 12345\n");
+  EXPECT_GT(sim.ReadFile(sim::kStateFileName).size(), 4096u);
+  EXPECT_EQ(sim.State().operations, 12345u);
+  EXPECT_EQ(sim.State().boards.size(), 60u);
 }
