@@ -28,4 +28,5 @@ scripts/screenshot.sh "$out/about-flash-x64.png" --wait 2 -- "$preview" flash --
 scripts/screenshot.sh "$out/about-set.png" --wait 2 -- "$preview" set
 scripts/screenshot.sh "$out/about-set-no-device.png" --wait 1 -- "$preview" set --no-device
 scripts/screenshot.sh "$out/sample-dialog.png" --wait 1 -- "$win/common/win/common_win_demo.exe"
+paramtool/editor/win/preview/screenshots.sh "$out"
 ls -l "$out"
