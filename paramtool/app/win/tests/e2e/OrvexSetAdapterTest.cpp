@@ -408,9 +408,9 @@ class OrvexSetAutomatic : public OrvexSetAdapter {
   }
 
   // AutoPara.def as OrvexRoll writes it (line 3 with the second field it never writes).
-  std::string HandOff(int wait_seconds = 60) {
+  std::string HandOff(int wait_seconds = 60, int fill_flag = 0) {
     const std::string path = run_ + "AutoPara.def";
-    EXPECT_TRUE(WriteAll(path, "0\r\n" + std::to_string(wait_seconds) + ",1,0\r\n" + install_ + "|" +
+    EXPECT_TRUE(WriteAll(path, "0\r\n" + std::to_string(wait_seconds) + ",1," + std::to_string(fill_flag) + "\r\n" + install_ + "|" +
                                    documents_ + "\r\n" + run_ + "|" + second_ + "\r\nMCPARA.prg\r\n" +
                                    package_ + "Cti_par_1010.txt\r\n" + package_ + "Cti_par_2001.txt\r\n"));
     return path;
@@ -492,6 +492,24 @@ TEST_F(OrvexSetAutomatic, ChoosesTheDefinitionForTheMainControllerFillsAndInstal
   EXPECT_EQ(ReadAll(install_ + "Cti_par.txt"), SampleText("2001"));
   EXPECT_EQ(ReadAll(second_ + "Cti_par.txt"), SampleText("2001"));
   EXPECT_EQ(ReadAll(documents_ + "Cti_par.txt"), SampleText("2001"));
+}
+
+TEST_F(OrvexSetAutomatic, WithTheFillFlagZeroValidItemsAreFilledToo) {
+  auto definition = Sample("2001");
+  auto image = std::make_unique<ParameterImage>();
+  BuildImage(*definition, image.get());
+  image->Block(1).bytes[0x00] = 0;                           // 装置番号
+  image->Block(1).bytes[0x18] = image->Block(1).bytes[0x19] = 0;  // 着信監視時間, zero-valid
+  Adapter("mc = 0x00 0x1105 0x2105 0x2001 0x0100\n", FileOf(*image, *definition));
+  auto reports = RunAutomatic(HandOff(60, 1));
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports.back().text, "自動更新成功 Cnt = 2");
+  EXPECT_EQ(std::count_if(reports.begin(), reports.end(),
+                          [](const auto& r) { return r.text.rfind("ゼロ有効項目", 0) == 0; }),
+            7);
+  auto filled = std::make_unique<ParameterImage>();
+  BuildImage(*definition, filled.get());
+  EXPECT_EQ(ReadAll(run_ + "MCPARA.prg"), FileOf(*filled, *definition));
 }
 
 TEST_F(OrvexSetAutomatic, AProtectedMainControllerVersionKeepsTheDefinition) {
