@@ -25,6 +25,8 @@ constexpr uint32_t kErrorAccessDenied = 5;
 class DebugLevelSystem {
  public:
   virtual ~DebugLevelSystem() = default;
+  // Both levels from the registry (a REG_DWORD or a REG_SZ number): 0 or the error.
+  virtual uint32_t ReadRegistry(uint32_t* driver_level, uint32_t* library_level) = 0;
   virtual bool DeviceAttached() = 0;
   // One level to the driver (driver true) or the library through the driver: 0 or the error.
   virtual uint32_t SendToDriver(bool driver, uint32_t level) = 0;

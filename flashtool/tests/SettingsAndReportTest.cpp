@@ -25,6 +25,7 @@ class FakeSystem : public DebugLevelSystem {
   HelperRun helper{true, 0, true, 0};
   std::vector<std::string> calls;
 
+  uint32_t ReadRegistry(uint32_t*, uint32_t*) override { return 0; }
   bool DeviceAttached() override { return attached; }
   uint32_t SendToDriver(bool driver, uint32_t level) override {
     calls.push_back(std::string(driver ? "driver " : "library ") + std::to_string(level));
