@@ -101,7 +101,6 @@ bool CVistaFileDlg::SetUpItemDialog() {
     return false;
   }
   dialog_->QueryInterface(IID_IFileDialogCustomize, reinterpret_cast<void**>(&customize_));
-  if (!title_.empty()) dialog_->SetTitle(title_.c_str());
   if (!folder_.empty()) {
     using CreateItemFn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, REFIID, void**);
     HMODULE shell = GetModuleHandleW(L"Shell32.dll");
@@ -137,6 +136,8 @@ bool CVistaFileDlg::SetUpItemDialog() {
     ReleaseCom(dialog_);
     return false;
   }
+  // After the options: a folder picker sets a title of its own.
+  if (!title_.empty()) dialog_->SetTitle(title_.c_str());
   return true;
 }
 
