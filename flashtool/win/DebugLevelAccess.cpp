@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "CVistaFileDlg.h"
 #include "DeviceChannel.h"
 #include "Handles.h"
 #include "Wide.h"
@@ -71,15 +72,8 @@ uint32_t DebugLevelAccess::WriteRegistry(uint32_t driver_level, uint32_t library
 }
 
 bool DebugLevelAccess::ElevationAvailable() {
-  // The version as the system has it, whatever the manifest says.
-  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  auto get = ntdll ? reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
-                   : nullptr;
-  OSVERSIONINFOW info = {};
-  info.dwOSVersionInfoSize = sizeof info;
-  if (get == nullptr || get(&info) != 0) return true;
-  return info.dwMajorVersion >= 6;
+  const DWORD version = WindowsVersion();
+  return version == 0 || version >= 0x0600;
 }
 
 DebugLevelSystem::HelperRun DebugLevelAccess::RunElevated(const std::string& file, const std::string& parameters) {

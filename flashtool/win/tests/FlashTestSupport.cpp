@@ -4,6 +4,7 @@
 #include <map>
 
 #include "Handles.h"
+#include "TestImages.h"
 #include "Wide.h"
 
 namespace orvex::flash::test {
@@ -54,18 +55,9 @@ void CALLBACK Ticker::Tick(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 std::vector<uint8_t> Image(const char* magic, uint8_t kind, uint8_t subkind, uint16_t version, size_t size) {
-  std::vector<uint8_t> image(size, 0);
-  ProgramHeader h;
-  std::memcpy(h.magic, magic, 6);
-  h.kind = kind;
-  h.subkind = subkind;
-  h.valid_size = static_cast<uint32_t>(size);
-  h.extended[0] = version;
-  WriteProgramHeader(h, image.data());
-  for (size_t i = kProgramHeaderSize; i < size; ++i) image[i] = static_cast<uint8_t>(i * 13 + 7);
-  uint16_t sum = FileChecksum(image.data(), size);
-  image[8] = static_cast<uint8_t>(sum);
-  image[9] = static_cast<uint8_t>(sum >> 8);
+  // The checksum starts at offset 10: the magic can change without it.
+  std::vector<uint8_t> image = orvex::test::ProgramImage(kind, subkind, version, size);
+  std::memcpy(image.data(), magic, 6);
   return image;
 }
 
