@@ -11,11 +11,11 @@
 #include "ChildReporter.h"
 #include "FlashTestSupport.h"
 #include "MainWindow.h"
-#include "ReportBuffer.h"
 #include "ScratchFolder.h"
 #include "ShowMessage.h"
 #include "SimFolder.h"
 #include "TestImages.h"
+#include "UiDriver.h"
 #include "Wide.h"
 
 using namespace orvex;
@@ -25,71 +25,29 @@ using orvex::autoupdate::test_support::ScratchFolder;
 
 namespace {
 
-struct Received {
-  uint32_t code;
-  int32_t value;
-  std::string text;
-  uint32_t resume;
-};
-
-// OrvexRoll's side: a window for WM_CHILD_REPORT and the 1024-byte report buffer.
+// OrvexRoll's side: the UI driver's report parent (a window for WM_CHILD_REPORT and the report
+// buffer), here in the same process.
 class Parent {
  public:
-  Parent() {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = Procedure;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"FlashAutoParent";
-    RegisterClassW(&wc);
-    hwnd_ = CreateWindowW(L"FlashAutoParent", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, autoupdate::kReportBufferSize, nullptr);
-    view_ = static_cast<uint8_t*>(MapViewOfFile(mapping_, FILE_MAP_ALL_ACCESS, 0, 0, 0));
-  }
-  ~Parent() {
-    UnmapViewOfFile(view_);
-    CloseHandle(mapping_);
-    DestroyWindow(hwnd_);
-  }
-
   autoupdate::ChildArguments Arguments() const {
     autoupdate::ChildArguments a;
     a.automatic = true;
     a.handoff_path = "C:\\run\\AutoVerUp.def";
-    a.report_window = reinterpret_cast<uintptr_t>(hwnd_);
+    a.report_window = reinterpret_cast<uintptr_t>(parent_.window());
     a.report_message = autoupdate::kChildReportMessage;
-    a.report_mapping = reinterpret_cast<uintptr_t>(mapping_);
+    a.report_mapping = reinterpret_cast<uintptr_t>(parent_.mapping());
     a.report_size = autoupdate::kReportBufferSize;
     return a;
   }
-  const std::vector<Received>& Reports() const { return reports_; }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> t;
-    for (const auto& r : reports_) t.push_back(r.text);
-    return t;
-  }
+  std::vector<uidriver::ChildReportRecord> Reports() const { return parent_.Reports(); }
   bool Said(const std::string& text) const {
-    for (const auto& r : reports_)
+    for (const auto& r : parent_.Reports())
       if (r.text == text) return true;
     return false;
   }
 
  private:
-  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    auto* self = reinterpret_cast<Parent*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self != nullptr && message == autoupdate::kChildReportMessage) {
-      self->reports_.push_back({static_cast<uint32_t>(wparam), static_cast<int32_t>(lparam),
-                                autoupdate::GetReportText(self->view_, autoupdate::kReportBufferSize),
-                                autoupdate::GetResumeValue(self->view_, autoupdate::kReportBufferSize)});
-      return 0;
-    }
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-
-  HWND hwnd_ = nullptr;
-  HANDLE mapping_ = nullptr;
-  uint8_t* view_ = nullptr;
-  std::vector<Received> reports_;
+  uidriver::ReportParent parent_;
 };
 
 class AutoMode : public ::testing::Test {
@@ -137,7 +95,7 @@ TEST_F(AutoMode, UpdatesWhatIsNeededAndWritesTheParametersBack) {
   h.fixed_slots[3] = Write("run", "MCPARA.prg", parameters);
   EXPECT_EQ(Run(kPaced, h), -1);
   ASSERT_FALSE(parent.Reports().empty());
-  const Received& last = parent.Reports().back();
+  const uidriver::ChildReportRecord last = parent.Reports().back();
   EXPECT_EQ(last.code, autoupdate::kReportSuccess) << last.text;
   EXPECT_EQ(last.text, "自動更新成功 Cnt = 3 / 4");
   EXPECT_EQ(last.value, kStageFinished);
@@ -148,7 +106,7 @@ TEST_F(AutoMode, UpdatesWhatIsNeededAndWritesTheParametersBack) {
   EXPECT_TRUE(parent.Said("更新成功"));
   EXPECT_TRUE(recorder.Calls().empty());
   // Every report before the end carries its stage.
-  for (const Received& r : parent.Reports()) {
+  for (const auto& r : parent.Reports()) {
     if (r.text.find("INS64_CPU.prg") != std::string::npos) EXPECT_EQ(r.value, 2);
     if (r.text.find("MCPARA.prg") != std::string::npos) EXPECT_EQ(r.value, -4);
   }
