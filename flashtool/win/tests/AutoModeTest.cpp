@@ -159,3 +159,16 @@ TEST_F(AutoMode, TestFailureReportsWithoutTheDevice) {
   EXPECT_EQ(parent.Reports()[0].value, 7);
   EXPECT_EQ(sim->Log().find("opened"), std::string::npos);
 }
+
+TEST_F(AutoMode, AHandOffFileThatCouldNotBeReadEndsTheRunAtOnce) {
+  // Its reader has reported the failure; running on with no files would report a success.
+  sim = std::make_unique<orvex::test::SimFolder>("");
+  FlashStart start;
+  start.args = parent.Arguments();
+  start.handoff_files = -1;
+  autoupdate::ChildReporter reporter(autoupdate::ChildTool::kVersionUpdateTool, start.args);
+  MainWindow window(std::move(start), &reporter);
+  EXPECT_EQ(window.Run(), -1);
+  EXPECT_TRUE(parent.Reports().empty());
+  EXPECT_EQ(sim->Log().find("opened"), std::string::npos);
+}

@@ -18,24 +18,25 @@ using orvex::autoupdate::test_support::ScratchFolder;
 
 namespace {
 
+struct Search {
+  std::wstring title;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM p) {
+  auto* s = reinterpret_cast<Search*>(p);
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  if (IsWindowVisible(hwnd) && s->title == text) {
+    s->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindDialog(const std::string& title) {
-  struct Search {
-    std::wstring title;
-    HWND found = nullptr;
-  } search{ToWide(title)};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND hwnd, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        wchar_t text[256] = {};
-        GetWindowTextW(hwnd, text, 256);
-        if (IsWindowVisible(hwnd) && s->title == text) {
-          s->found = hwnd;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  Search search{ToWide(title)};
+  EnumThreadWindows(GetCurrentThreadId(), MatchTitle, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

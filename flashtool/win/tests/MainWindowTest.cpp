@@ -145,3 +145,11 @@ TEST_F(ManualWindow, AnAdapterAttachedAtOnceIsUsed) {
   EXPECT_EQ(sim->Log().find("attach under way"), std::string::npos);
 }
 
+
+TEST_F(ManualWindow, AFailedAttachCallIsShownAndTriedAgain) {
+  Open("fault.attach_result = 3\nfault.attach_result.times = 2\n");
+  ASSERT_TRUE(PumpUntil([&] { return McStatus() == "ﾃﾞﾊﾞｲｽ接続異常 Stat = 3h, Err = 31"; })) << McStatus();
+  ASSERT_TRUE(WaitStarted());
+  EXPECT_EQ(Devices().size(), 5u);
+  EXPECT_TRUE(recorder.Calls().empty());
+}

@@ -95,8 +95,10 @@ class ManualEndToEnd : public FlashEndToEnd {
 TEST_F(ManualEndToEnd, ListsTheDemoPackageAndTheDevice) {
   Adapter(kFirstGeneration);
   WriteDemoPackage(folder);
+  folder.Sub("FOLDER.prg");  // a folder that fits the pattern is no file to list
   auto main = StartAttached();
   ASSERT_TRUE(main);
+  EXPECT_FALSE(uidriver::WaitMessageBox(app->pid(), 500)) << Screen();
   EXPECT_EQ(main->Text(IDC_MAIN_FOLDER), folder.Path() + "*.prg");
   std::vector<std::string> headings;
   for (const ListColumn& c : kFileColumns) headings.push_back(c.heading);
@@ -252,7 +254,7 @@ TEST_F(ManualEndToEnd, TheClipboardReportInBothFormats) {
 
 TEST_F(ManualEndToEnd, SystemSettingsWriteTheRegistryAndTheDriver) {
   ServiceKey key;
-  auto settings = [&](const char* driver, const char* library) -> std::optional<Window> {
+  auto settings = [&](const char* driver, const char* library, bool show_all = false) -> std::optional<Window> {
     auto main = Main();
     if (!main || !main->Command(IDM_FLASH_SETTINGS)) return std::nullopt;
     auto dialog = uidriver::WaitWindow("システム設定", app->pid(), kWait);
@@ -261,6 +263,7 @@ TEST_F(ManualEndToEnd, SystemSettingsWriteTheRegistryAndTheDriver) {
     EXPECT_FALSE(dialog->IsEnabled(IDOK));
     EXPECT_TRUE(dialog->SetEditText(IDC_SETTINGS_DRIVER, driver));
     EXPECT_TRUE(dialog->SetEditText(IDC_SETTINGS_LIBRARY, library));
+    EXPECT_TRUE(dialog->Check(IDC_SETTINGS_SHOW_ALL, show_all));
     EXPECT_TRUE(dialog->Check(IDC_SETTINGS_PERMISSION, true));
     EXPECT_TRUE(dialog->Click(IDOK));
     auto question = Box();
@@ -292,10 +295,14 @@ TEST_F(ManualEndToEnd, SystemSettingsWriteTheRegistryAndTheDriver) {
   ASSERT_TRUE(Main()->Close());
   ASSERT_TRUE(app->WaitExit(kWait));
 
-  // An older driver asks whether to reset now.
+  // An older driver asks whether to reset now. The "show all" box set with it counts as well:
+  // the second family's image and the second generation's main programs appear.
   Adapter("driver_version = 1.1.3.255\n");
-  ASSERT_TRUE(StartAttached());
-  dialog = settings("4", "5");
+  WriteDemoPackage(folder);
+  auto main = StartAttached();
+  ASSERT_TRUE(main);
+  ASSERT_TRUE(WaitFor([&] { return main->ItemCount(IDC_MAIN_FILES) == 4; })) << Screen();
+  dialog = settings("4", "5", true);
   ASSERT_TRUE(dialog);
   auto reset = Box();
   ASSERT_TRUE(reset);
@@ -303,6 +310,7 @@ TEST_F(ManualEndToEnd, SystemSettingsWriteTheRegistryAndTheDriver) {
   ASSERT_TRUE(reset->Answer(IDYES));
   EXPECT_TRUE(sim->WaitForLog("hardware reset"));
   EXPECT_EQ(sim->State().driver_debug_level, 4u);
+  EXPECT_TRUE(WaitFor([&] { return main->ItemCount(IDC_MAIN_FILES) == 6; })) << Screen();
 }
 
 TEST_F(ManualEndToEnd, ARefusedRegistryWriteGoesThroughOrvexKeys) {
