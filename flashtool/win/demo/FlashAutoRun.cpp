@@ -4,14 +4,13 @@
 // default 600). Exit code 0 when the last report that was not a progress line said success.
 // For make demo; the texts come out in UTF-8.
 #include <windows.h>
-// after windows.h
-#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "ChildReport.h"
+#include "ChildReporter.h"
 #include "Format.h"
 #include "UiDriver.h"
 #include "Wide.h"
@@ -32,12 +31,7 @@ std::string Utf8(const std::string& cp932) {
 }  // namespace
 
 int main() {
-  std::vector<std::string> args;
-  int count = 0;
-  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
-    for (int i = 1; i < count; ++i) args.push_back(FromWide(argv[i]));
-    LocalFree(argv);
-  }
+  const std::vector<std::string> args = autoupdate::OwnCommandLineArguments();
   if (args.size() < 2) {
     std::fprintf(stderr, "usage: flash_auto_run OrvexFlash.exe AutoVerUp.def [SECONDS]\n");
     return 2;

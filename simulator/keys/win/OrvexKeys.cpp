@@ -2,13 +2,12 @@
 // user may not write them. Exit codes: 0 every value written, 1 bad parameters, 2 a value could
 // not be written (the reason on stderr).
 #include <windows.h>
-// after windows.h
-#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "ChildReporter.h"
 #include "Handles.h"
 #include "KeysCommand.h"
 #include "SystemError.h"
@@ -34,12 +33,7 @@ void Fail(const std::string& text) {
 }  // namespace
 
 int main() {
-  std::vector<std::string> args;
-  int count = 0;
-  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
-    for (int i = 1; i < count; ++i) args.push_back(FromWide(argv[i]));
-    LocalFree(argv);
-  }
+  const std::vector<std::string> args = autoupdate::OwnCommandLineArguments();
   std::vector<KeysValue> values;
   std::string error;
   if (!ParseKeysArguments(args, &values, &error)) {

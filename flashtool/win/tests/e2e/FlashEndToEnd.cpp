@@ -3,7 +3,9 @@
 #include <cstring>
 #include <functional>
 
+#include "DeviceRecords.h"
 #include "Handles.h"
+#include "TestImages.h"
 #include "Wide.h"
 
 namespace orvex::flash::e2e {
@@ -16,40 +18,22 @@ const PackageFile kDemoPackage[6] = {
 
 std::vector<uint8_t> Image(const char* magic, uint8_t kind, uint8_t subkind, uint16_t version, size_t size,
                            const std::vector<uint16_t>& extended, const std::string& stored_name) {
-  std::vector<uint8_t> image(size, 0);
-  for (size_t i = kProgramHeaderSize; i < size; ++i) image[i] = static_cast<uint8_t>((i * 31 + 7) ^ (i >> 8));
+  std::vector<uint8_t> image = orvex::test::ProgramImage(kind, subkind, version, size);
+  std::memcpy(image.data(), magic, 6);
+  for (size_t i = 0; i < extended.size() && i < 7; ++i) PutLe16(image.data() + 18 + 2 * i, extended[i]);
   // A stored name: two characters at the start of every four-byte group from offset 48.
-  for (size_t i = 0; i < stored_name.size() && i < 18; ++i) {
+  for (size_t i = 0; i <= stored_name.size() && i < 18 && !stored_name.empty(); ++i) {
     size_t at = 48 + (i / 2) * 4 + (i % 2);
-    if (at < size) image[at] = static_cast<uint8_t>(stored_name[i]);
+    if (at < size) image[at] = i < stored_name.size() ? static_cast<uint8_t>(stored_name[i]) : 0;
   }
-  if (!stored_name.empty()) {
-    size_t end = 48 + (stored_name.size() / 2) * 4 + (stored_name.size() % 2);
-    if (end < size) image[end] = 0;
-  }
-  ProgramHeader h;
-  std::memcpy(h.magic, magic, 6);
-  h.kind = kind;
-  h.subkind = subkind;
-  h.valid_size = static_cast<uint32_t>(size);
-  h.extended[0] = version;
-  for (size_t i = 0; i < extended.size() && i < 7; ++i) h.extended[i + 1] = extended[i];
-  WriteProgramHeader(h, image.data());
-  uint16_t sum = FileChecksum(image.data(), size);
-  image[8] = static_cast<uint8_t>(sum);
-  image[9] = static_cast<uint8_t>(sum >> 8);
+  const uint16_t sum = FileChecksum(image.data(), size);
+  PutLe16(image.data() + 8, sum);
   return image;
 }
 
 std::string Bytes(const std::vector<uint8_t>& image) { return std::string(image.begin(), image.end()); }
 
-std::vector<uint8_t> ParameterFile(uint16_t version) {
-  std::vector<uint8_t> body(kParameterImageSize);
-  for (size_t i = 0; i < body.size(); ++i) body[i] = static_cast<uint8_t>(i % 241);
-  std::vector<uint8_t> file(kParameterFileSize);
-  WriteParameterFileImage(body.data(), 3, version, file.data());
-  return file;
-}
+std::vector<uint8_t> ParameterFile(uint16_t version) { return orvex::test::ParameterFile(version); }
 
 void WriteDemoPackage(const ProgramFolder& folder, const std::string& sub) {
   for (const PackageFile& f : kDemoPackage) {
