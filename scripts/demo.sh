@@ -71,5 +71,6 @@ orvex_exe sim session --write "$(winpath "$pkg/MCPARA.prg")" --no-reset | u8 | g
 orvex_exe def diff "$(winpath "$pkg/Cti_par.txt")" "$(winpath "$demo/OLD_MCPARA.prg")" \
   "$(winpath "$demo/adapter/Parameters.prg")" | u8 || true
 unset ORVEX_SIM
+scripts/demo-orvexset.sh
 scripts/demo-orvexflash.sh "$demo"
 echo "demo output: $demo"
