@@ -72,4 +72,5 @@ orvex_exe def diff "$(winpath "$pkg/Cti_par.txt")" "$(winpath "$demo/OLD_MCPARA.
   "$(winpath "$demo/adapter/Parameters.prg")" | u8 || true
 unset ORVEX_SIM
 scripts/demo-orvexset.sh
+scripts/demo-orvexflash.sh "$demo"
 echo "demo output: $demo"
