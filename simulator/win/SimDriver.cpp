@@ -3,6 +3,8 @@
 #include "Format.h"
 #include "SimDevice.h"
 #include "SimStore.h"
+#include "VersionResource.h"
+#include "VersionText.h"
 
 namespace orvex::sim {
 namespace {
@@ -50,6 +52,9 @@ class SimulatedDriver : public DeviceDriver {
     SimState state;
     if (!Answering(device, &state)) return false;
     uint8_t reply[kDriverReplySize];
+    if (!state.driver_file.empty()) {
+      if (auto text = ReadVersionString(state.driver_file, "041104b0")) state.driver_version = ParseVersionPacked(*text);
+    }
     BuildDriverVersionReply(state, reply);
     out->version = GetLe32(reply);
     out->detail = GetLe32(reply + 4);
