@@ -3,7 +3,8 @@
 // and reports through them as its script says (ChildScript.h). The script and a record of every
 // start live in the folder named by ORVEX_TEST_CHILD:
 //   <name>.txt    the steps, one taken off per start (none left: success)
-//   <name>.calls  one line per start: the command line, then the stage and resume value read
+//   <name>.calls  two lines per start: the command line; the count of files, stage and resume
+//                 value read from the hand-off file, and the process id
 #include <windows.h>
 
 #include <string>
@@ -12,6 +13,7 @@
 #include "ChildScript.h"
 #include "Format.h"
 #include "HandoffFileIo.h"
+#include "ScratchFolder.h"
 #include "UpdateInfo.h"
 #include "VersionResource.h"
 #include "Wide.h"
@@ -28,20 +30,8 @@ std::string Environment(const wchar_t* name) {
   return n == 0 || n >= 1024 ? std::string() : FromWide(std::wstring_view(buffer, n));
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  std::string bytes;
-  HANDLE file = CreateFileW(ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes, bool append) {
-  HANDLE file = CreateFileW(ToWide(path).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, 0, nullptr,
-                            append ? OPEN_ALWAYS : CREATE_ALWAYS, 0, nullptr);
+void AppendBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(ToWide(path).c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -67,10 +57,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::string name = ExecutableStem(self);
   std::string base = folder.empty() ? std::string() : folder + (folder.back() == '\\' ? "" : "\\") + name;
   if (!base.empty()) {
-    WriteFileBytes(base + ".calls",
+    AppendBytes(base + ".calls",
                    FromWide(GetCommandLineW()) + "\n" +
-                       Format("count=%d stage=%d resume=%X\n", count, flash.first_stage, flash.resume_value),
-                   true);
+                    Format("count=%d stage=%d resume=%X pid=%lu\n", count, flash.first_stage, flash.resume_value,
+                           GetCurrentProcessId()));
   }
   if (reporter.ReportTestFailure()) return 0;
   if (count < 0) return 4;
@@ -78,8 +68,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ChildStep step;
   if (!base.empty()) {
     std::string rest;
-    std::string line = TakeFirstStep(ReadFileBytes(base + ".txt"), &rest);
-    WriteFileBytes(base + ".txt", rest, false);
+    std::string line = TakeFirstStep(test_support::ReadAll(base + ".txt"), &rest);
+    test_support::WriteAll(base + ".txt", rest);
     std::string error;
     if (!line.empty() && !ParseChildStep(line, &step, &error)) {
       reporter.Report(kReportResourceError, "テスト子プロセスの手順が不正です : " + error);

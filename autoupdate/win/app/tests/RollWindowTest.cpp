@@ -8,6 +8,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DeviceDriver.h"
@@ -203,6 +204,15 @@ class RollWindowTest : public ::testing::Test {
     return result;
   }
 
+  // A start whose only questions are the start and the success box.
+  Result StartAndSucceed() {
+    answers_.Plan("自動更新を開始します。", IDOK);
+    answers_.Plan("自動更新は正常終了しました。", IDOK);
+    Result r = Start();
+    EXPECT_TRUE(r.state.succeeded);
+    return r;
+  }
+
   static bool Has(const std::vector<std::string>& log, const std::string& text) {
     for (const std::string& line : log) {
       if (line.size() >= text.size() && line.compare(line.size() - text.size(), text.size(), text) == 0) return true;
@@ -233,10 +243,7 @@ const char kSteps[] = "下記の番号順に従って";
 }  // namespace
 
 TEST_F(RollWindowTest, SuccessReplacesTheDriverResetsTheAdapterAndRunsBothTools) {
-  answers_.Plan(kStart, IDOK);
-  answers_.Plan(kSuccess, IDOK);
-  Result r = Start();
-  EXPECT_TRUE(r.state.succeeded);
+  Result r = StartAndSucceed();
   EXPECT_TRUE(Has(r.log, "ハードウェア・リセット発行"));
   EXPECT_TRUE(Has(r.log, "デバイス再起動確認"));
   EXPECT_TRUE(Has(r.log, "KV-4100CTIアダプター自動更新正常終了"));
@@ -265,13 +272,9 @@ TEST_F(RollWindowTest, SuccessReplacesTheDriverResetsTheAdapterAndRunsBothTools)
 }
 
 TEST_F(RollWindowTest, UnchangedDriverMeansNoReset) {
-  ini_ += "DriverUpdate=2\n";
   ini_.replace(ini_.find("DriverUpdate=0"), 14, "DriverUpdate=2");
   Copy(kStandins + "package\\Orvex.sys", drivers_ + "Orvex.sys");  // 1.1.5.0 supports the reset
-  answers_.Plan(kStart, IDOK);
-  answers_.Plan(kSuccess, IDOK);
-  Result r = Start();
-  EXPECT_TRUE(r.state.succeeded);
+  Result r = StartAndSucceed();
   EXPECT_TRUE(Has(r.log, "現デバイスドライバはハードリセット対応版のため、更新必要無(v1.1.5.0)"));
   EXPECT_FALSE(Has(r.log, "ハードウェア・リセット発行"));
   EXPECT_FALSE(Has(r.log, "デバイス再起動待機"));
@@ -353,6 +356,42 @@ TEST_F(RollWindowTest, ChildKilledDuringItsRunIsAToolFailure) {
   EXPECT_EQ(record.failure_state, 255);
   EXPECT_EQ(record.stage, 4);
   EXPECT_EQ(record.resume_value, 0x3u);
+}
+
+TEST_F(RollWindowTest, ChildTerminatedWhileItWorksLeavesARepairOffer) {
+  Script("OrvexFlash", "hang 5\n");
+  answers_.Plan(kStart, IDOK);
+  answers_.Plan(kRetry, IDCANCEL);
+  answers_.Plan(kStop, IDYES);
+  // Someone ends the version update tool while it works.
+  std::thread killer([this] {
+    for (int i = 0; i < 600; ++i) {
+      std::string calls = Calls("OrvexFlash");
+      size_t at = calls.find("pid=");
+      if (at != std::string::npos && calls.find('\n', at) != std::string::npos) {
+        DWORD pid = std::stoul(calls.substr(at + 4));
+        Sleep(300);  // its progress report is on its way
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+          TerminateProcess(process, 9);
+          CloseHandle(process);
+        }
+        return;
+      }
+      Sleep(100);
+    }
+  });
+  Result r = Start();
+  killer.join();
+  EXPECT_EQ(CodeOf(r.log, "バージョン更新ツールが結果を報告せずに終了しました。(終了コード = 9 (00000009h))"), 255);
+  RecoveryRecord record;
+  ASSERT_EQ(LoadRecoveryFile(docs_ + "Orvex\\OrvexRoll.recovery", &record), 0u);
+  EXPECT_EQ(record.failure_state, 255);
+  EXPECT_EQ(record.stage, 5);
+
+  answers_.Plan("前回の自動更新は異常終了しています。", IDYES);
+  answers_.Plan(kSuccess, IDOK);
+  Result repair = Start();
+  EXPECT_TRUE(repair.state.succeeded);
 }
 
 TEST_F(RollWindowTest, AdapterMissingOrHeldByAnotherApplication) {
