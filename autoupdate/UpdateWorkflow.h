@@ -141,7 +141,6 @@ class UpdateWorkflow {
   WorkflowEffects& fx_;
   LogSink& log_;
   bool adapter_open_ = false;
-  bool driver_replaced_ = false;
 };
 
 // Whether a tool's leading "/e" test option is dropped: on the retry attempt, and whenever a
