@@ -1,0 +1,128 @@
+# Sourced by scripts/demo.sh and scripts/screenshots-roll.sh: an update package for OrvexRoll, a
+# simulated adapter with older firmware and parameters, the installed driver and library in the
+# Wine prefix, and the OrvexRoll window driven through orvexui. Needs wine-env.sh sourced, a
+# display, and ORVEX_BUILD_ROOT's windows and host trees built.
+
+roll_win=$ORVEX_BUILD_ROOT/windows
+roll_orvex_exe() { "$ORVEX_ROOT/scripts/wine-run" "$roll_win/tools/orvex.exe" "$@"; }
+roll_winpath() { echo "Z:${1//\//\\}"; }
+roll_u8() { iconv -f CP932 -t UTF-8; }
+roll_system32=$WINEPREFIX/drive_c/windows/system32
+roll_folders_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Installer\Folders'
+
+# The tools of the package: the real ones when they are built, else the test child in their place.
+roll_tool() {  # name
+  local found
+  found=$(find "$roll_win" -name "$1.exe" -not -path '*/CMakeFiles/*' 2>/dev/null | head -1)
+  if [ -n "$found" ]; then echo "$found"; else echo "$roll_win/autoupdate/win/app/roll_test_child.exe"; fi
+}
+
+# Fixes the checksum of a .prg file after its body was changed (offsets 10 to the end).
+roll_fix_checksum() {
+  python3 - "$1" <<'PY'
+import sys
+path = sys.argv[1]
+data = bytearray(open(path, "rb").read())
+s = 0
+for i in range(10, len(data) - 1, 2):
+    s += data[i] | (data[i + 1] << 8)
+if (len(data) - 10) % 2:
+    s += data[-1]
+c = (~s) & 0xFFFF
+data[8], data[9] = c & 0xFF, c >> 8
+open(path, "wb").write(data)
+PY
+}
+
+# roll_make_package DIR: OrvexRoll.exe, OrvexRoll.ini, Bin\ tools, Para\Cti_par.txt, Prg\ images
+# one version above the adapter of roll_make_adapter, Driver\ with newer driver and library files.
+roll_make_package() {
+  local pkg=$1 orvex=$ORVEX_BUILD_ROOT/host/tools/orvex
+  mkdir -p "$pkg/Bin" "$pkg/Driver" "$pkg/Prg" "$pkg/Para"
+  cp "$roll_win/autoupdate/win/app/OrvexRoll.exe" "$pkg/"
+  cp "$(roll_tool OrvexSet)" "$pkg/Bin/OrvexSet.exe"
+  cp "$(roll_tool OrvexFlash)" "$pkg/Bin/OrvexFlash.exe"
+  cp "$roll_win/simulator/standin/package/"* "$pkg/Driver/"
+  cp "$ORVEX_ROOT/paramtool/model/Cti_par.txt" "$pkg/Para/Cti_par.txt"
+  head -c 32768 /dev/urandom > "$pkg/payload.bin"
+  "$orvex" prg make --magic KV4100 --kind 0x00 --subkind 0x00 --version 1.203 -o "$pkg/Prg/McCPU.prg" "$pkg/payload.bin"
+  "$orvex" prg make --magic KV4100 --kind 0x01 --subkind 0x00 --version 1.050 -o "$pkg/Prg/McDSP.prg" "$pkg/payload.bin"
+  "$orvex" prg make --magic KV4100 --kind 0x10 --subkind 0x00 --version 1.200 -o "$pkg/Prg/Ins64Cpu.prg" "$pkg/payload.bin"
+  "$orvex" prg make --magic KV4100 --kind 0x11 --subkind 0x00 --version 1.030 -o "$pkg/Prg/Ins64Dsp.prg" "$pkg/payload.bin"
+  "$orvex" prg make --magic KV4100 --kind 0x20 --subkind 0x40 --version 1.020 -o "$pkg/Prg/PvCpu.prg" "$pkg/payload.bin"
+  "$orvex" prg make --magic KV4100 --kind 0x35 --subkind 0x52 --version 2.004 --name ANALOG-TRK -o "$pkg/Prg/AnaTrk.prg" "$pkg/payload.bin"
+  "$orvex" prg make --magic KV4100 --kind 0x35 --subkind 0x54 --version 4.002 --name ANALOG-EXT -o "$pkg/Prg/AnaExt.prg" "$pkg/payload.bin"
+  rm -f "$pkg/payload.bin"
+  "$orvex" ini template -o "$pkg/OrvexRoll.ini"
+  # The template's lists, pointed at this package; driver files only where they are older.
+  python3 - "$pkg/OrvexRoll.ini" <<'PY'
+import sys
+path = sys.argv[1]
+text = open(path, "rb").read().decode("cp932")
+prg = ["Prg\\McCPU.prg", "Prg\\McDSP.prg", "Prg\\Ins64Cpu.prg", "Prg\\Ins64Dsp.prg", "Prg\\PvCpu.prg",
+       "Prg\\AnaTrk.prg", "Prg\\AnaExt.prg", ""]
+out = []
+for line in text.split("\r\n"):
+    if line.startswith("DriverUpdate="):
+        line = "DriverUpdate=1"
+    elif line.startswith("DeviceWaitTime="):
+        line = "DeviceWaitTime=30"
+    elif line.startswith("PrgFile"):
+        i = int(line[7:line.index("=")])
+        line = "PrgFile%d=%s" % (i, prg[i])
+    out.append(line)
+open(path, "wb").write("\r\n".join(out).encode("cp932"))
+PY
+}
+
+# roll_make_adapter DIR DEFINITION: a fresh adapter one version behind the package, its stored
+# parameters without the items a newer definition adds (zeroed here), reset away for 1.5 s.
+roll_make_adapter() {
+  local dir=$1 def=$2
+  mkdir -p "$dir"
+  roll_orvex_exe sim init "$(roll_winpath "$dir")" >/dev/null
+  ORVEX_SIM=$(roll_winpath "$dir") roll_orvex_exe sim set time_scale=50 \
+    "mc = 0x00 0x1040 0x1105 0x1001 0x0100" "board.1 = 0x00 0x2003 0x0000 0x0000 0x0000" \
+    "board.2 = 0x01 0x4001 0x0000 0x0000 0x0000" "board.3 = 0x02 0x1000 0x1020 0x1105 0x0000" \
+    "board.4 = 0x05 0x1000 0x1002 0x1010 0x0000" 'driver_file=C:\windows\system32\drivers\Orvex.sys' >/dev/null
+  roll_orvex_exe def new "$(roll_winpath "$def")" -o "$(roll_winpath "$dir/Parameters.prg")" >/dev/null
+  # Common settings written by an older definition: the device name and the first numbers empty.
+  python3 - "$dir/Parameters.prg" <<'PY'
+import sys
+path = sys.argv[1]
+data = bytearray(open(path, "rb").read())
+block1 = 32 + 60
+for i in range(block1, block1 + 0x14):
+    data[i] = 0
+open(path, "wb").write(data)
+PY
+  roll_fix_checksum "$dir/Parameters.prg"
+}
+
+# roll_install_driver INSTALLED_TOOLS_DIR: Orvex.sys 1.0.3.0 and the simulated Orvex.dll in the
+# prefix as an installed driver would be, and the tools' folder registered as Windows Installer
+# does. roll_remove_driver takes it all away again.
+roll_install_driver() {
+  local tools=$1
+  mkdir -p "$tools/Bin"
+  cp "$roll_win/simulator/standin/installed/Orvex.sys" "$roll_system32/drivers/Orvex.sys"
+  cp "$roll_win/simulator/Orvex.dll" "$roll_system32/Orvex.dll"
+  rm -f "$roll_system32/drivers/Orvex2.sys"
+  wine reg add "$roll_folders_key" /v "$(roll_winpath "$tools/Bin")\\" /t REG_SZ /d '' /f >/dev/null 2>&1 </dev/null
+  roll_installed_tools=$tools
+}
+roll_remove_driver() {
+  rm -f "$roll_system32/drivers/Orvex.sys" "$roll_system32/drivers/Orvex2.sys" "$roll_system32/Orvex.dll"
+  rm -f "$WINEPREFIX/drive_c/windows/inf/Orvex.inf" "$WINEPREFIX/drive_c/windows/inf/Orvex2.inf"
+  if [ -n "${roll_installed_tools:-}" ]; then
+    wine reg delete "$roll_folders_key" /v "$(roll_winpath "$roll_installed_tools/Bin")\\" /f >/dev/null 2>&1 </dev/null
+  fi
+}
+
+# roll_capture TITLE OUT.png: the first viewable window whose title contains TITLE.
+roll_capture() {
+  local id
+  id=$(xwininfo -root -children 2>/dev/null | grep -F "\"$1" | awk '{print $1}' | while read -r w; do
+    xwininfo -id "$w" 2>/dev/null | grep -q 'IsViewable' && { echo "$w"; break; }; done)
+  [ -n "$id" ] && import -window "$id" "$2" && echo "screenshot: $2"
+}
