@@ -8,7 +8,7 @@ deps:
 	@scripts/install-deps.sh
 
 build: deps
-	@scripts/build.sh windows host
+	@scripts/build.sh windows windows32 host
 
 test: deps
 	@scripts/run-tests.sh

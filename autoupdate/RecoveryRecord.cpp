@@ -26,29 +26,33 @@ size_t FolderLength(const RecoveryRecord& record) {
 
 }  // namespace
 
+#define AT(field) offsetof(RecoveryRecord, field)
+
 void EncodeRecoveryRecord(const RecoveryRecord& r, uint8_t out[kRecoveryRecordSize]) {
-  Put32(out + 0, r.version);
-  Put32(out + 4, static_cast<uint32_t>(r.failure_state));
-  Put32(out + 8, static_cast<uint32_t>(r.parameter_value));
-  Put32(out + 12, static_cast<uint32_t>(r.stage));
-  Put32(out + 16, r.reserved16);
-  Put32(out + 20, r.resume_value);
-  std::memcpy(out + 24, r.reserved24, sizeof r.reserved24);
-  std::memcpy(out + 32, r.run_folder, kRecoveryFolderSize);
+  Put32(out + AT(version), r.version);
+  Put32(out + AT(failure_state), static_cast<uint32_t>(r.failure_state));
+  Put32(out + AT(parameter_value), static_cast<uint32_t>(r.parameter_value));
+  Put32(out + AT(stage), static_cast<uint32_t>(r.stage));
+  Put32(out + AT(reserved16), r.reserved16);
+  Put32(out + AT(resume_value), r.resume_value);
+  std::memcpy(out + AT(reserved24), r.reserved24, sizeof r.reserved24);
+  std::memcpy(out + AT(run_folder), r.run_folder, kRecoveryFolderSize);
 }
 
 bool DecodeRecoveryRecord(const uint8_t* bytes, size_t count, RecoveryRecord* out) {
   if (bytes == nullptr || count < kRecoveryRecordSize) return false;
-  out->version = Get32(bytes + 0);
-  out->failure_state = static_cast<int32_t>(Get32(bytes + 4));
-  out->parameter_value = static_cast<int32_t>(Get32(bytes + 8));
-  out->stage = static_cast<int32_t>(Get32(bytes + 12));
-  out->reserved16 = Get32(bytes + 16);
-  out->resume_value = Get32(bytes + 20);
-  std::memcpy(out->reserved24, bytes + 24, sizeof out->reserved24);
-  std::memcpy(out->run_folder, bytes + 32, kRecoveryFolderSize);
+  out->version = Get32(bytes + AT(version));
+  out->failure_state = static_cast<int32_t>(Get32(bytes + AT(failure_state)));
+  out->parameter_value = static_cast<int32_t>(Get32(bytes + AT(parameter_value)));
+  out->stage = static_cast<int32_t>(Get32(bytes + AT(stage)));
+  out->reserved16 = Get32(bytes + AT(reserved16));
+  out->resume_value = Get32(bytes + AT(resume_value));
+  std::memcpy(out->reserved24, bytes + AT(reserved24), sizeof out->reserved24);
+  std::memcpy(out->run_folder, bytes + AT(run_folder), kRecoveryFolderSize);
   return true;
 }
+
+#undef AT
 
 void ResetRecoveryRecord(RecoveryRecord* record, uint32_t own_version) {
   *record = RecoveryRecord();

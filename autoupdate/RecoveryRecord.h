@@ -26,6 +26,12 @@ struct RecoveryRecord {
   uint8_t reserved24[8] = {};
   char run_folder[kRecoveryFolderSize] = {};
 };
+// The fields lie in memory as in the file, on every target.
+static_assert(sizeof(RecoveryRecord) == kRecoveryRecordSize);
+static_assert(offsetof(RecoveryRecord, failure_state) == 4 && offsetof(RecoveryRecord, parameter_value) == 8 &&
+              offsetof(RecoveryRecord, stage) == 12 && offsetof(RecoveryRecord, reserved16) == 16 &&
+              offsetof(RecoveryRecord, resume_value) == 20 && offsetof(RecoveryRecord, reserved24) == 24 &&
+              offsetof(RecoveryRecord, run_folder) == 32);
 
 void EncodeRecoveryRecord(const RecoveryRecord& record, uint8_t out[kRecoveryRecordSize]);
 // False when fewer than 1056 bytes are given; a longer input gives its first 1056 bytes.

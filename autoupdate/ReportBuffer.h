@@ -13,6 +13,7 @@ namespace orvex::autoupdate {
 
 constexpr uint32_t kReportBufferSize = 1024;
 constexpr uint32_t kResumeValueOffset = kReportBufferSize - 4;  // 1020
+static_assert(kResumeValueOffset == 1020 && kResumeValueOffset + sizeof(uint32_t) == kReportBufferSize);
 
 // Longest text a tool writes into a buffer of `size` bytes: size - 1 for OrvexSet, size - 5 for
 // OrvexFlash (its text never reaches the resume value); 0 when the buffer is too small to hold

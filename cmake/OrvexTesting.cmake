@@ -2,7 +2,8 @@
 #
 # orvex_add_gtest(NAME n SOURCES ... [LIBS ...] [RESOURCES rc...] [TIMEOUT s] [LABELS ...])
 #   A GoogleTest program run by ctest (through Wine in the windows tree). Every test has a time
-#   limit so that a forgotten modal window cannot hang the run. Not built in the fuzz tree.
+#   limit so that a forgotten modal window cannot hang the run. Not built in the fuzz tree; built
+#   but not registered in the windows32 tree, whose programs cannot run here.
 # orvex_add_fuzzer(NAME n SOURCES ... [LIBS ...] [SECONDS s] [CORPUS dir])
 #   A libFuzzer target; only in the fuzz tree, where ctest runs it briefly.
 
@@ -38,6 +39,9 @@ function(orvex_add_gtest)
   if(ORVEX_WINDOWS)
     # Console subsystem so that the output reaches ctest.
     target_link_options(${T_NAME} PRIVATE -mconsole)
+  endif()
+  if(NOT ORVEX_RUNS_PROGRAMS)
+    return()
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set(labels ${T_LABELS})

@@ -6,20 +6,20 @@ namespace orvex {
 
 NotificationHeader ReadNotificationHeader(const uint8_t* record) {
   NotificationHeader h;
-  h.valid = GetLe32(record);
-  h.channel = record[4];
-  h.code = GetLe16(record + 6);
-  h.kind = GetLe32(record + 8);
+  h.valid = GetLe32(record + offsetof(NotificationRecordLayout, valid));
+  h.channel = record[offsetof(NotificationRecordLayout, channel)];
+  h.code = GetLe16(record + offsetof(NotificationRecordLayout, code));
+  h.kind = GetLe32(record + offsetof(NotificationRecordLayout, kind));
   return h;
 }
 
 std::vector<uint8_t> BuildNotificationRecord(uint8_t channel, uint16_t code, const uint8_t* payload,
                                              size_t payload_size) {
   std::vector<uint8_t> record(kRecordHeaderSize + payload_size, 0);
-  PutLe32(record.data(), 1);
-  record[4] = channel;
-  PutLe16(record.data() + 6, code);
-  PutLe32(record.data() + 8, kRecordKindNotification);
+  PutLe32(record.data() + offsetof(NotificationRecordLayout, valid), 1);
+  record[offsetof(NotificationRecordLayout, channel)] = channel;
+  PutLe16(record.data() + offsetof(NotificationRecordLayout, code), code);
+  PutLe32(record.data() + offsetof(NotificationRecordLayout, kind), kRecordKindNotification);
   if (payload_size != 0) std::memcpy(record.data() + kRecordHeaderSize, payload, payload_size);
   return record;
 }
@@ -40,19 +40,22 @@ std::optional<ChannelState> StateAfterNotification(uint16_t code, uint32_t chann
 
 void BuildProgramWriteRequest(const ProgramWriteRequest& request, uint8_t out[kProgramWriteRequestSize]) {
   std::memset(out, 0, kProgramWriteRequestSize);
-  PutLe32(out, kProgramWriteRequestSize);
-  PutLe16(out + 6, kRequestProgramWrite);
-  out[16] = request.kind;
-  out[17] = request.target;
-  PutLe32(out + 18, request.length);
+  PutLe32(out + offsetof(ProgramWriteRequestLayout, size), kProgramWriteRequestSize);
+  PutLe16(out + offsetof(ProgramWriteRequestLayout, code), kRequestProgramWrite);
+  out[offsetof(ProgramWriteRequestLayout, kind)] = request.kind;
+  out[offsetof(ProgramWriteRequestLayout, target)] = request.target;
+  PutLe32(out + offsetof(ProgramWriteRequestLayout, length), request.length);
 }
 
 bool ParseProgramWriteRequest(const uint8_t* bytes, size_t size, ProgramWriteRequest* out) {
   if (bytes == nullptr || size < kProgramWriteRequestSize) return false;
-  if (GetLe32(bytes) != kProgramWriteRequestSize || GetLe16(bytes + 6) != kRequestProgramWrite) return false;
-  out->kind = bytes[16];
-  out->target = bytes[17];
-  out->length = GetLe32(bytes + 18);
+  if (GetLe32(bytes + offsetof(ProgramWriteRequestLayout, size)) != kProgramWriteRequestSize ||
+      GetLe16(bytes + offsetof(ProgramWriteRequestLayout, code)) != kRequestProgramWrite) {
+    return false;
+  }
+  out->kind = bytes[offsetof(ProgramWriteRequestLayout, kind)];
+  out->target = bytes[offsetof(ProgramWriteRequestLayout, target)];
+  out->length = GetLe32(bytes + offsetof(ProgramWriteRequestLayout, length));
   return true;
 }
 

@@ -1,6 +1,8 @@
 // Byte layouts exchanged with the device access library (Orvex.dll) and the driver: the
 // information blocks, notification records, requests and packets. Portable, so the simulated
-// adapter builds exactly what the device channel reads.
+// adapter builds exactly what the device channel reads. The *Layout structures state each layout
+// in fixed-width fields; the codecs take their offsets from them, and the static_asserts hold on
+// every target (the shipped i686 build, the tested x86-64 build, the host).
 #pragma once
 
 #include <cstddef>
@@ -47,21 +49,35 @@ constexpr unsigned kMessageNotification = 0x8103;
 
 constexpr size_t kDeviceInfoBlockSize = 128;
 
+struct DeviceInfoBlockLayout {
+  uint32_t reserved0;
+  uint32_t max_lines;
+  uint32_t channel_count;
+  uint32_t block_length;
+  uint32_t reserved16;
+  uint32_t voice_channels;
+  uint8_t reserved24[104];
+};
+static_assert(sizeof(DeviceInfoBlockLayout) == kDeviceInfoBlockSize);
+static_assert(offsetof(DeviceInfoBlockLayout, max_lines) == 4 && offsetof(DeviceInfoBlockLayout, channel_count) == 8 &&
+              offsetof(DeviceInfoBlockLayout, block_length) == 12 &&
+              offsetof(DeviceInfoBlockLayout, voice_channels) == 20);
+
 struct DeviceInfoBlock {
   uint8_t bytes[kDeviceInfoBlockSize] = {};
 
-  uint32_t MaxLines() const { return GetLe32(bytes + 4); }
+  uint32_t MaxLines() const { return GetLe32(bytes + offsetof(DeviceInfoBlockLayout, max_lines)); }
   // Channels are 1..N; channel N is the system channel (the main controller).
-  uint32_t ChannelCount() const { return GetLe32(bytes + 8); }
-  uint32_t BlockLength() const { return GetLe32(bytes + 12); }
-  uint32_t RawVoiceChannels() const { return GetLe32(bytes + 20); }
+  uint32_t ChannelCount() const { return GetLe32(bytes + offsetof(DeviceInfoBlockLayout, channel_count)); }
+  uint32_t BlockLength() const { return GetLe32(bytes + offsetof(DeviceInfoBlockLayout, block_length)); }
+  uint32_t RawVoiceChannels() const { return GetLe32(bytes + offsetof(DeviceInfoBlockLayout, voice_channels)); }
   // 0 in the block means "as many as the maximum number of lines".
   uint32_t VoiceChannels() const { return RawVoiceChannels() != 0 ? RawVoiceChannels() : MaxLines(); }
 
-  void SetMaxLines(uint32_t v) { PutLe32(bytes + 4, v); }
-  void SetChannelCount(uint32_t v) { PutLe32(bytes + 8, v); }
-  void SetBlockLength(uint32_t v) { PutLe32(bytes + 12, v); }
-  void SetVoiceChannels(uint32_t v) { PutLe32(bytes + 20, v); }
+  void SetMaxLines(uint32_t v) { PutLe32(bytes + offsetof(DeviceInfoBlockLayout, max_lines), v); }
+  void SetChannelCount(uint32_t v) { PutLe32(bytes + offsetof(DeviceInfoBlockLayout, channel_count), v); }
+  void SetBlockLength(uint32_t v) { PutLe32(bytes + offsetof(DeviceInfoBlockLayout, block_length), v); }
+  void SetVoiceChannels(uint32_t v) { PutLe32(bytes + offsetof(DeviceInfoBlockLayout, voice_channels), v); }
 };
 
 enum ChannelState : uint8_t {
@@ -73,6 +89,18 @@ enum ChannelState : uint8_t {
 // ---- Notification records (owned by the library) ----
 
 constexpr size_t kRecordHeaderSize = 16;  // the payload starts here
+
+struct NotificationRecordLayout {
+  uint32_t valid;
+  uint8_t channel;
+  uint8_t reserved5;
+  uint16_t code;
+  uint32_t kind;
+  uint32_t reserved12;
+};
+static_assert(sizeof(NotificationRecordLayout) == kRecordHeaderSize);
+static_assert(offsetof(NotificationRecordLayout, channel) == 4 && offsetof(NotificationRecordLayout, code) == 6 &&
+              offsetof(NotificationRecordLayout, kind) == 8);
 constexpr uint32_t kRecordKindNotification = 2;
 
 constexpr uint16_t kCodeChannelStarted = 0x8080;
@@ -91,6 +119,21 @@ constexpr size_t kStartedKindOffset = 16;
 constexpr size_t kStartedWordsOffset = 18;
 constexpr size_t kStartedCopyOffset = 32;
 constexpr size_t kStartedRecordSize = kStartedCopyOffset + 10;
+
+#pragma pack(push, 1)
+struct StartedRecordLayout {
+  NotificationRecordLayout header;
+  uint8_t board_kind;
+  uint8_t reserved17;
+  uint16_t versions[4];
+  uint8_t reserved26[6];
+  uint8_t copy[10];
+};
+#pragma pack(pop)
+static_assert(sizeof(StartedRecordLayout) == kStartedRecordSize);
+static_assert(offsetof(StartedRecordLayout, board_kind) == kStartedKindOffset &&
+              offsetof(StartedRecordLayout, versions) == kStartedWordsOffset &&
+              offsetof(StartedRecordLayout, copy) == kStartedCopyOffset);
 
 struct NotificationHeader {
   uint32_t valid = 0;
@@ -113,6 +156,22 @@ std::optional<ChannelState> StateAfterNotification(uint16_t code, uint32_t chann
 
 constexpr size_t kProgramWriteRequestSize = 22;
 constexpr uint16_t kRequestProgramWrite = 0x2303;
+
+// The image length is not aligned in the request.
+#pragma pack(push, 1)
+struct ProgramWriteRequestLayout {
+  uint32_t size;
+  uint16_t reserved4;
+  uint16_t code;
+  uint8_t reserved8[8];
+  uint8_t kind;
+  uint8_t target;
+  uint32_t length;
+};
+#pragma pack(pop)
+static_assert(sizeof(ProgramWriteRequestLayout) == kProgramWriteRequestSize);
+static_assert(offsetof(ProgramWriteRequestLayout, code) == 6 && offsetof(ProgramWriteRequestLayout, kind) == 16 &&
+              offsetof(ProgramWriteRequestLayout, target) == 17 && offsetof(ProgramWriteRequestLayout, length) == 18);
 
 struct ProgramWriteRequest {
   uint8_t kind = 0;     // header byte 6; in the reply: the status, 0 = accepted

@@ -9,11 +9,16 @@ namespace orvex {
 std::string Format(const char* format, ...) {
   va_list args;
   va_start(args, format);
+  std::string out = FormatArgs(format, args);
+  va_end(args);
+  return out;
+}
+
+std::string FormatArgs(const char* format, va_list args) {
   va_list copy;
   va_copy(copy, args);
   char small[256];
   int n = std::vsnprintf(small, sizeof small, format, args);
-  va_end(args);
   std::string out;
   if (n < 0) {
     out.clear();

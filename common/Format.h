@@ -2,6 +2,7 @@
 // every call against its arguments.
 #pragma once
 
+#include <cstdarg>
 #include <string>
 
 #ifdef __MINGW32__
@@ -13,5 +14,7 @@
 namespace orvex {
 
 std::string Format(const char* format, ...) ORVEX_PRINTF(1, 2);
+// The same for a printf-style function of another module (which carries the attribute itself).
+std::string FormatArgs(const char* format, va_list args);
 
 }  // namespace orvex

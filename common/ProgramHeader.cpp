@@ -12,34 +12,40 @@ static void Put16(uint8_t* p, uint16_t v) {
   p[1] = static_cast<uint8_t>(v >> 8);
 }
 
+#define AT(field) offsetof(ProgramHeaderLayout, field)
+
 bool ReadProgramHeader(const uint8_t* bytes, size_t count, ProgramHeader* out) {
   if (bytes == nullptr || count < kProgramHeaderSize) return false;
   ProgramHeader h;
-  std::memcpy(h.magic, bytes, 6);
-  h.kind = bytes[6];
-  h.subkind = bytes[7];
-  h.checksum = Get16(bytes + 8);
-  h.valid_size = static_cast<uint32_t>(bytes[10]) | (static_cast<uint32_t>(bytes[11]) << 8) |
-                 (static_cast<uint32_t>(bytes[12]) << 16);
-  h.reserved13 = bytes[13];
-  h.reserved14 = Get16(bytes + 14);
-  for (int i = 0; i < 8; ++i) h.extended[i] = Get16(bytes + 16 + 2 * i);
+  std::memcpy(h.magic, bytes + AT(magic), sizeof h.magic);
+  h.kind = bytes[AT(kind)];
+  h.subkind = bytes[AT(subkind)];
+  h.checksum = Get16(bytes + AT(checksum));
+  const uint8_t* valid = bytes + AT(valid_size);
+  h.valid_size = static_cast<uint32_t>(valid[0]) | (static_cast<uint32_t>(valid[1]) << 8) |
+                 (static_cast<uint32_t>(valid[2]) << 16);
+  h.reserved13 = bytes[AT(reserved13)];
+  h.reserved14 = Get16(bytes + AT(reserved14));
+  for (int i = 0; i < 8; ++i) h.extended[i] = Get16(bytes + AT(extended) + 2 * i);
   *out = h;
   return true;
 }
 
 void WriteProgramHeader(const ProgramHeader& h, uint8_t* out) {
-  std::memcpy(out, h.magic, 6);
-  out[6] = h.kind;
-  out[7] = h.subkind;
-  Put16(out + 8, h.checksum);
-  out[10] = static_cast<uint8_t>(h.valid_size);
-  out[11] = static_cast<uint8_t>(h.valid_size >> 8);
-  out[12] = static_cast<uint8_t>(h.valid_size >> 16);
-  out[13] = h.reserved13;
-  Put16(out + 14, h.reserved14);
-  for (int i = 0; i < 8; ++i) Put16(out + 16 + 2 * i, h.extended[i]);
+  std::memcpy(out + AT(magic), h.magic, sizeof h.magic);
+  out[AT(kind)] = h.kind;
+  out[AT(subkind)] = h.subkind;
+  Put16(out + AT(checksum), h.checksum);
+  uint8_t* valid = out + AT(valid_size);
+  valid[0] = static_cast<uint8_t>(h.valid_size);
+  valid[1] = static_cast<uint8_t>(h.valid_size >> 8);
+  valid[2] = static_cast<uint8_t>(h.valid_size >> 16);
+  out[AT(reserved13)] = h.reserved13;
+  Put16(out + AT(reserved14), h.reserved14);
+  for (int i = 0; i < 8; ++i) Put16(out + AT(extended) + 2 * i, h.extended[i]);
 }
+
+#undef AT
 
 uint16_t ProgramChecksum(const uint8_t* bytes, size_t length) {
   uint32_t sum = 0;

@@ -16,6 +16,25 @@ constexpr size_t kParameterFileSize = kProgramHeaderSize + kParameterImageSize; 
 constexpr char kMagicMain[] = "KV4100";
 constexpr char kMagicSecond[] = "PV4100";
 
+// The header as it lies in the file (little-endian); ProgramHeader below is its decoded form.
+#pragma pack(push, 1)
+struct ProgramHeaderLayout {
+  char magic[6];
+  uint8_t kind;
+  uint8_t subkind;
+  uint16_t checksum;
+  uint8_t valid_size[3];
+  uint8_t reserved13;
+  uint16_t reserved14;
+  uint16_t extended[8];
+};
+#pragma pack(pop)
+static_assert(sizeof(ProgramHeaderLayout) == kProgramHeaderSize);
+static_assert(offsetof(ProgramHeaderLayout, kind) == 6 && offsetof(ProgramHeaderLayout, subkind) == 7 &&
+              offsetof(ProgramHeaderLayout, checksum) == 8 && offsetof(ProgramHeaderLayout, valid_size) == 10 &&
+              offsetof(ProgramHeaderLayout, reserved13) == 13 && offsetof(ProgramHeaderLayout, reserved14) == 14 &&
+              offsetof(ProgramHeaderLayout, extended) == 16);
+
 struct ProgramHeader {
   char magic[6] = {};
   uint8_t kind = 0;

@@ -13,8 +13,9 @@ rm -rf "$demo"
 mkdir -p "$demo/package"
 orvex="$root/host/tools/orvex"
 here=$PWD
-orvex_exe() { "$here/scripts/wine-run" "$root/windows/tools/orvex.exe" "$@"; }
-u8() { iconv -f CP932 -t UTF-8; }
+# orvex.exe's text output is redirected here, so it would be code page 932: ask for UTF-8.
+orvex_exe() { "$here/scripts/wine-run" "$root/windows/tools/orvex.exe" --encoding utf-8 "$@"; }
+u8() { cat; }
 
 echo "== update package: program images for the adapter's processors"
 head -c 65536 /dev/urandom > "$demo/payload.bin"

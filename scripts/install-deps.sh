@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the builds and tests need on a fresh Debian 12 machine (as root); does nothing
-# when everything is there already.
+# when everything is there already. The i686 toolchain builds the shipped 32-bit programs; the
+# i386 architecture and wine32 stay out: with wine32 the wine launcher picks the 32-bit loader,
+# which this machine's kernel cannot run, and every Wine run fails.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
   libbenchmark-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64 xvfb xauth x11-utils fonts-ipafont-gothic imagemagick locales python3)
 
 missing=()

@@ -24,7 +24,9 @@ scripts/wine-run "$win/tools/orvex.exe" sim set time_scale=10 >/dev/null
 
 preview=$win/common/win/device/about_preview.exe
 scripts/screenshot.sh "$out/about-flash.png" --wait 2 -- "$preview" flash
+scripts/screenshot.sh "$out/about-flash-x64.png" --wait 2 -- "$preview" flash --wow64
 scripts/screenshot.sh "$out/about-set.png" --wait 2 -- "$preview" set
 scripts/screenshot.sh "$out/about-set-no-device.png" --wait 1 -- "$preview" set --no-device
 scripts/screenshot.sh "$out/sample-dialog.png" --wait 1 -- "$win/common/win/common_win_demo.exe"
+paramtool/editor/win/preview/screenshots.sh "$out"
 ls -l "$out"

@@ -162,12 +162,12 @@ int RunCheck(const Args& args) {
   auto definition = Load("def check", parsed.files[0], &notes, &valid, &exit);
   if (!definition) return exit;
 
-  std::printf("title: %s\n", definition->title.c_str());
-  std::printf("version: %04X\n", definition->version);
-  std::printf("class: %u\n", definition->class_byte);
+  Print("title: %s\n", definition->title.c_str());
+  Print("version: %04X\n", definition->version);
+  Print("class: %u\n", definition->class_byte);
   for (const CommandBlock& block : definition->blocks) {
     std::string table = block.table > 0 ? Format("PAR%d", block.table) : std::string("none");
-    std::printf("block %d: \"%s\", table %s, switch %d\n", block.number, block.name.c_str(), table.c_str(),
+    Print("block %d: \"%s\", table %s, switch %d\n", block.number, block.name.c_str(), table.c_str(),
                 block.assign_switch);
   }
   for (const auto& table : definition->tables) {
@@ -178,10 +178,10 @@ int RunCheck(const Args& args) {
     for (const ZeroValidRange& r : table->zero_ranges) {
       zero += r.low == r.high ? Format(" %04X", r.low) : Format(" %04X-%04X", r.low, r.high);
     }
-    std::printf("table PAR%d: %zu tags, %d items%s%s\n", table->number, table->tags.size(), items,
+    Print("table PAR%d: %zu tags, %d items%s%s\n", table->number, table->tags.size(), items,
                 zero.empty() ? "" : ", zero-valid", zero.c_str());
     for (const auto& tag : table->tags) {
-      std::printf("  tag %d \"%s\" (%s): %zu items\n", tag->index + 1, tag->name.c_str(), LayoutText(tag->layout).c_str(),
+      Print("  tag %d \"%s\" (%s): %zu items\n", tag->index + 1, tag->name.c_str(), LayoutText(tag->layout).c_str(),
                   tag->items.size());
     }
   }
@@ -190,10 +190,10 @@ int RunCheck(const Args& args) {
   }
   std::stable_sort(notes.lines.begin(), notes.lines.end(),
                    [](const CollectNotes::Line& a, const CollectNotes::Line& b) { return a.line < b.line; });
-  for (const auto& line : notes.lines) std::printf("line %d: %s\n", line.line, line.text.c_str());
+  for (const auto& line : notes.lines) Print("line %d: %s\n", line.line, line.text.c_str());
   const int invalid = CountItems(*definition) - valid;
-  if (invalid > 0) std::printf("invalid items: %d\n", invalid);
-  std::printf("valid items: %d\n", valid);
+  if (invalid > 0) Print("invalid items: %d\n", invalid);
+  Print("valid items: %d\n", valid);
   return invalid > 0 ? kExitInvalidItems : kExitOk;
 }
 
@@ -218,7 +218,7 @@ int RunNew(const Args& args) {
                 parsed.output.c_str(), result, error));
     return kExitFileError;
   }
-  std::printf("%s: class %u, version %04X\n", parsed.output.c_str(), definition->class_byte, definition->version);
+  Print("%s: class %u, version %04X\n", parsed.output.c_str(), definition->class_byte, definition->version);
   return kExitOk;
 }
 
@@ -298,74 +298,74 @@ bool OwnBytesDiffer(const ParameterTag& tag, const ParameterItem& item, const Bl
 }
 
 void PrintShowText(const ParameterDefinition& definition, const LoadedSaveFile& file, const std::string& source) {
-  std::printf("definition: \"%s\", version %04X, class %u\n", definition.title.c_str(), definition.version,
+  Print("definition: \"%s\", version %04X, class %u\n", definition.title.c_str(), definition.version,
               definition.class_byte);
-  std::printf("image: %s, version %04X, class %u\n", source.c_str(), file.version, file.class_byte);
+  Print("image: %s, version %04X, class %u\n", source.c_str(), file.version, file.class_byte);
   for (const CommandBlock& block : definition.blocks) {
     const ParameterTable* table = definition.BlockTable(block.number);
     if (!table) {
-      std::printf("block %d \"%s\": no table\n", block.number, block.name.c_str());
+      Print("block %d \"%s\": no table\n", block.number, block.name.c_str());
       continue;
     }
-    std::printf("block %d \"%s\" (PAR%d)\n", block.number, block.name.c_str(), table->number);
+    Print("block %d \"%s\" (PAR%d)\n", block.number, block.name.c_str(), table->number);
     const BlockImage& image = file.image.Block(block.number);
     for (const auto& tag : table->tags) {
-      std::printf("  page %d \"%s\"\n", tag->index + 1, tag->name.c_str());
+      Print("  page %d \"%s\"\n", tag->index + 1, tag->name.c_str());
       for (const ParameterItem& item : tag->items) {
         if (item.kind == ValueKind::kDlst && item.head) {
-          std::printf("      - %s\n", std::string(item.name).c_str());
+          Print("      - %s\n", std::string(item.name).c_str());
           continue;
         }
         const ShownValue shown = Show(image, item);
         const char* indent = IsMemberKind(item.kind) && item.head ? "      " : "    ";
-        std::printf("%s%s %s = %s\n", indent, ItemPlace(item).c_str(), std::string(item.name).c_str(), shown.text.c_str());
+        Print("%s%s %s = %s\n", indent, ItemPlace(item).c_str(), std::string(item.name).c_str(), shown.text.c_str());
       }
     }
   }
-  std::printf("channels:\n");
+  Print("channels:\n");
   for (size_t first = 0; first < kChannelCount; first += 10) {
     std::string row;
     for (size_t n = first; n < first + 10; ++n) row += " " + ChannelText(file.image.channels.channel[n]);
-    std::printf("  %2zu-%2zu:%s\n", first + 1, first + 10, row.c_str());
+    Print("  %2zu-%2zu:%s\n", first + 1, first + 10, row.c_str());
   }
 }
 
 void PrintShowJson(const ParameterDefinition& definition, const LoadedSaveFile& file, const std::string& source,
                    bool from_file) {
-  std::printf("{\"definition\": {\"title\": %s, \"version\": \"%04X\", \"class\": %u},\n",
+  Print("{\"definition\": {\"title\": %s, \"version\": \"%04X\", \"class\": %u},\n",
               JsonString(definition.title).c_str(), definition.version, definition.class_byte);
-  std::printf(" \"image\": {\"file\": %s, \"version\": \"%04X\", \"class\": %u},\n",
+  Print(" \"image\": {\"file\": %s, \"version\": \"%04X\", \"class\": %u},\n",
               from_file ? JsonString(source).c_str() : "null", file.version, file.class_byte);
-  std::printf(" \"blocks\": [");
+  Print(" \"blocks\": [");
   for (const CommandBlock& block : definition.blocks) {
     const ParameterTable* table = definition.BlockTable(block.number);
-    std::printf("%s\n  {\"number\": %d, \"name\": %s, \"table\": %d, \"switch\": %d, \"pages\": [",
+    Print("%s\n  {\"number\": %d, \"name\": %s, \"table\": %d, \"switch\": %d, \"pages\": [",
                 block.number > 1 ? "," : "", block.number, JsonString(block.name).c_str(),
                 table ? table->number : -1, block.assign_switch);
     if (table) {
       const BlockImage& image = file.image.Block(block.number);
       for (const auto& tag : table->tags) {
-        std::printf("%s\n   {\"name\": %s, \"layout\": %d, \"items\": [", tag->index > 0 ? "," : "",
+        Print("%s\n   {\"name\": %s, \"layout\": %d, \"items\": [", tag->index > 0 ? "," : "",
                     JsonString(tag->name).c_str(), tag->layout);
         for (const ParameterItem& item : tag->items) {
           const ShownValue shown = Show(image, item);
           const char* keyword = ValueKindKeyword(item.kind);
           const char* unit = UnitLabel(item.kind);
-          std::printf("%s\n    {\"line\": %d, \"offset\": %d, \"name\": %s, \"kind\": %s, \"width\": %d, "
+          Print("%s\n    {\"line\": %d, \"offset\": %d, \"name\": %s, \"kind\": %s, \"width\": %d, "
                       "\"class\": %d, \"value\": %s, \"shown\": %s, \"unit\": %s}",
                       item.index > 0 ? "," : "", item.line, item.offset, JsonString(std::string(item.name)).c_str(),
                       keyword ? JsonString(keyword).c_str() : "null", item.width, static_cast<int>(shown.display),
                       shown.display == DisplayClass::kInvalid ? "null" : JsonString(shown.raw).c_str(),
                       JsonString(shown.text).c_str(), unit ? JsonString(unit).c_str() : "null");
         }
-        std::printf("]}");
+        Print("]}");
       }
     }
-    std::printf("]}");
+    Print("]}");
   }
-  std::printf("],\n \"channels\": [");
-  for (size_t n = 0; n < kChannelCount; ++n) std::printf("%s%u", n ? ", " : "", file.image.channels.channel[n]);
-  std::printf("]}\n");
+  Print("],\n \"channels\": [");
+  for (size_t n = 0; n < kChannelCount; ++n) Print("%s%u", n ? ", " : "", file.image.channels.channel[n]);
+  Print("]}\n");
 }
 
 int RunShow(const Args& args) {
@@ -415,18 +415,18 @@ int RunDiff(const Args& args) {
 
   int differences = 0;
   if (a->class_byte != b->class_byte) {
-    std::printf("class: %u -> %u\n", a->class_byte, b->class_byte);
+    Print("class: %u -> %u\n", a->class_byte, b->class_byte);
     ++differences;
   }
   if (a->version != b->version) {
-    std::printf("version: %04X -> %04X\n", a->version, b->version);
+    Print("version: %04X -> %04X\n", a->version, b->version);
     ++differences;
   }
   for (size_t n = 0; n < kChannelCount; ++n) {
     const uint8_t old_value = a->image.channels.channel[n];
     const uint8_t new_value = b->image.channels.channel[n];
     if (old_value != new_value) {
-      std::printf("channel %zu: %s -> %s\n", n + 1, ChannelText(old_value).c_str(), ChannelText(new_value).c_str());
+      Print("channel %zu: %s -> %s\n", n + 1, ChannelText(old_value).c_str(), ChannelText(new_value).c_str());
       ++differences;
     }
   }
@@ -457,7 +457,7 @@ int RunDiff(const Args& args) {
           for (int k = 0; k < item.width; ++k) covered[item.offset + k] = true;
         }
         if (change.empty()) return;
-        std::printf("block %d \"%s\", page \"%s\", \"%s\" (%s): %s\n", block.number, block.name.c_str(),
+        Print("block %d \"%s\", page \"%s\", \"%s\" (%s): %s\n", block.number, block.name.c_str(),
                     tag.name.c_str(), std::string(item.name).c_str(), ItemPlace(item).c_str(), change.c_str());
         ++differences;
       });
@@ -471,12 +471,12 @@ int RunDiff(const Args& args) {
       }
     }
     if (outside > 0) {
-      std::printf("block %d \"%s\": %d bytes outside the defined items differ, the first at %04X\n", block.number,
+      Print("block %d \"%s\": %d bytes outside the defined items differ, the first at %04X\n", block.number,
                   block.name.c_str(), outside, first);
       ++differences;
     }
   }
-  if (differences == 0) std::printf("no differences\n");
+  if (differences == 0) Print("no differences\n");
   return differences > 0 ? kExitDifferent : kExitOk;
 }
 

@@ -27,12 +27,12 @@ std::string JsonReports(const Reports& r) {
 }
 
 void PrintReports(const Reports& r) {
-  for (const auto& [code, text] : r.calls) std::printf("report:           code %u: %s\n", code, text.c_str());
+  for (const auto& [code, text] : r.calls) Print("report:           code %u: %s\n", code, text.c_str());
 }
 
 void PrintList(const char* title, const std::vector<std::string>& list) {
-  std::printf("%-18s%zu\n", title, list.size());
-  for (const std::string& entry : list) std::printf("  %s\n", entry.c_str());
+  Print("%-18s%zu\n", title, list.size());
+  for (const std::string& entry : list) Print("  %s\n", entry.c_str());
 }
 
 void ShowPara(const std::string& file, const std::string& bytes, bool json) {
@@ -40,7 +40,7 @@ void ShowPara(const std::string& file, const std::string& bytes, bool json) {
   Reports reports;
   int count = ParseAutoPara(bytes, "", &c, &reports);
   if (json) {
-    std::printf(
+    Print(
         "{\"file\": %s, \"kind\": \"AutoPara.def\", \"count\": %d, \"model\": %d, \"wait_ms\": %u, "
         "\"retry_count\": %d, \"fill_flag\": %d, \"install_folder\": %s, \"documents_folder\": %s, "
         "\"run_folder\": %s, \"run_second_field\": %s, \"save_file_name\": %s, \"definition_files\": %s, "
@@ -51,17 +51,17 @@ void ShowPara(const std::string& file, const std::string& bytes, bool json) {
         JsonList(c.definition_files).c_str(), JsonReports(reports).c_str());
     return;
   }
-  std::printf("file:             %s\n", file.c_str());
-  std::printf("kind:             AutoPara.def (read as the parameter tool reads it)\n");
-  std::printf("model:            %d\n", c.model);
-  std::printf("wait:             %u ms\n", c.wait_ms);
-  std::printf("retries:          %d\n", c.retry_count);
-  std::printf("fill flag:        %d\n", c.fill_flag);
-  std::printf("install folder:   %s\n", c.install_folder.c_str());
-  std::printf("documents folder: %s\n", c.documents_folder.c_str());
-  std::printf("run folder:       %s\n", c.run_folder.c_str());
-  if (!c.run_second_field.empty()) std::printf("second field:     %s\n", c.run_second_field.c_str());
-  std::printf("save file name:   %s\n", c.save_file_name.c_str());
+  Print("file:             %s\n", file.c_str());
+  Print("kind:             AutoPara.def (read as the parameter tool reads it)\n");
+  Print("model:            %d\n", c.model);
+  Print("wait:             %u ms\n", c.wait_ms);
+  Print("retries:          %d\n", c.retry_count);
+  Print("fill flag:        %d\n", c.fill_flag);
+  Print("install folder:   %s\n", c.install_folder.c_str());
+  Print("documents folder: %s\n", c.documents_folder.c_str());
+  Print("run folder:       %s\n", c.run_folder.c_str());
+  if (!c.run_second_field.empty()) Print("second field:     %s\n", c.run_second_field.c_str());
+  Print("save file name:   %s\n", c.save_file_name.c_str());
   PrintList("definition files: ", c.definition_files);
   PrintReports(reports);
 }
@@ -72,7 +72,7 @@ void ShowVerUp(const std::string& file, const std::string& bytes, bool json) {
   int count = ParseAutoVerUp(bytes, "", &c, &reports);
   std::vector<std::string> slots(std::begin(c.fixed_slots), std::end(c.fixed_slots));
   if (json) {
-    std::printf(
+    Print(
         "{\"file\": %s, \"kind\": \"AutoVerUp.def\", \"count\": %d, \"model\": %d, \"wait_ms\": %u, "
         "\"retry_count\": %d, \"force_flag\": %d, \"first_stage\": %d, \"resume_value\": %u, "
         "\"install_folder\": %s, \"documents_folder\": %s, \"run_folder\": %s, \"fixed_slots\": %s, "
@@ -83,19 +83,19 @@ void ShowVerUp(const std::string& file, const std::string& bytes, bool json) {
         JsonReports(reports).c_str());
     return;
   }
-  std::printf("file:             %s\n", file.c_str());
-  std::printf("kind:             AutoVerUp.def (read as the version update tool reads it)\n");
-  std::printf("model:            %d\n", c.model);
-  std::printf("wait:             %u ms\n", c.wait_ms);
-  std::printf("retries:          %d\n", c.retry_count);
-  std::printf("force flag:       %d\n", c.force_flag);
-  std::printf("first stage:      %d%s\n", c.first_stage, c.first_stage == 1 ? " (normal run)" : " (repair run)");
-  std::printf("resume value:     0x%08X\n", c.resume_value);
-  std::printf("install folder:   %s\n", c.install_folder.c_str());
-  std::printf("documents folder: %s\n", c.documents_folder.c_str());
-  std::printf("run folder:       %s\n", c.run_folder.c_str());
+  Print("file:             %s\n", file.c_str());
+  Print("kind:             AutoVerUp.def (read as the version update tool reads it)\n");
+  Print("model:            %d\n", c.model);
+  Print("wait:             %u ms\n", c.wait_ms);
+  Print("retries:          %d\n", c.retry_count);
+  Print("force flag:       %d\n", c.force_flag);
+  Print("first stage:      %d%s\n", c.first_stage, c.first_stage == 1 ? " (normal run)" : " (repair run)");
+  Print("resume value:     0x%08X\n", c.resume_value);
+  Print("install folder:   %s\n", c.install_folder.c_str());
+  Print("documents folder: %s\n", c.documents_folder.c_str());
+  Print("run folder:       %s\n", c.run_folder.c_str());
   static const char* const kSlotNames[4] = {"USB1.1 MC #0:", "USB1.1 MC #1:", "USB1.1 MC #2:", "parameter file:"};
-  for (int i = 0; i < 4; ++i) std::printf("%-18s%s\n", kSlotNames[i], c.fixed_slots[i].c_str());
+  for (int i = 0; i < 4; ++i) Print("%-18s%s\n", kSlotNames[i], c.fixed_slots[i].c_str());
   PrintList("program files:    ", c.program_files);
   PrintReports(reports);
 }

@@ -140,7 +140,7 @@ int RunShow(const Args& args) {
   int model = ModelNumberOf(info);
 
   if (json) {
-    std::printf(
+    Print(
         "{\"file\": %s, \"update_folder\": %s, \"DeviceName\": %s, \"TitleName\": %s, \"DeviceWaitTime\": %d, "
         "\"DeviceNumRetry\": %d, \"ForceUpdate\": %d, \"DriverUpdate\": %d, \"InstNotExistMsg\": %d, "
         "\"VerUpProg\": %s, \"ParaProg\": %s, \"SysFile\": %s, \"DllFile\": %s, \"PrgFile\": %s, \"DefFile\": %s, "
@@ -155,33 +155,33 @@ int RunShow(const Args& args) {
         JsonString(ModelPrefix(model)).c_str(), JsonTool(verup).c_str(), JsonTool(para).c_str(),
         verdict.ok ? "true" : "false", JsonString(verdict.message).c_str());
   } else {
-    std::printf("file:          %s\n", file.c_str());
-    std::printf("update folder: %s\n", folder.c_str());
-    std::printf("DeviceName=%s\n", info.device_name.c_str());
-    std::printf("TitleName=%s\n", info.title_name.c_str());
-    std::printf("DeviceWaitTime=%d\n", info.device_wait_time);
-    std::printf("DeviceNumRetry=%d\n", info.device_num_retry);
-    std::printf("ForceUpdate=%d\n", info.force_update);
-    std::printf("DriverUpdate=%d\n", info.driver_update);
-    std::printf("InstNotExistMsg=%d\n", info.inst_not_exist_msg);
-    std::printf("VerUpProg=%s\n", info.ver_up_prog.c_str());
-    std::printf("ParaProg=%s\n", info.para_prog.c_str());
+    Print("file:          %s\n", file.c_str());
+    Print("update folder: %s\n", folder.c_str());
+    Print("DeviceName=%s\n", info.device_name.c_str());
+    Print("TitleName=%s\n", info.title_name.c_str());
+    Print("DeviceWaitTime=%d\n", info.device_wait_time);
+    Print("DeviceNumRetry=%d\n", info.device_num_retry);
+    Print("ForceUpdate=%d\n", info.force_update);
+    Print("DriverUpdate=%d\n", info.driver_update);
+    Print("InstNotExistMsg=%d\n", info.inst_not_exist_msg);
+    Print("VerUpProg=%s\n", info.ver_up_prog.c_str());
+    Print("ParaProg=%s\n", info.para_prog.c_str());
     const std::pair<const char*, const std::vector<std::string>*> lists[] = {
         {"SysFile", &info.sys_files}, {"DllFile", &info.dll_files},       {"PrgFile", &info.prg_files},
         {"DefFile", &info.def_files}, {"USB1McFile", &info.usb1mc_files}};
     for (const auto& [name, list] : lists) {
-      std::printf("%s: %zu\n", name, list->size());
-      for (const std::string& entry : *list) std::printf("  %s\n", entry.c_str());
+      Print("%s: %zu\n", name, list->size());
+      for (const std::string& entry : *list) Print("  %s\n", entry.c_str());
     }
-    std::printf("window title:  %s\n", WindowTitle(info).c_str());
-    std::printf("device label:  %s\n", DeviceLabel(info).c_str());
-    std::printf("model:         %d (%s)\n", model, ModelPrefix(model));
-    std::printf("version update tool: %s\n", ToolLine(verup).c_str());
-    std::printf("parameter tool:      %s\n", ToolLine(para).c_str());
+    Print("window title:  %s\n", WindowTitle(info).c_str());
+    Print("device label:  %s\n", DeviceLabel(info).c_str());
+    Print("model:         %d (%s)\n", model, ModelPrefix(model));
+    Print("version update tool: %s\n", ToolLine(verup).c_str());
+    Print("parameter tool:      %s\n", ToolLine(para).c_str());
     if (verdict.ok) {
-      std::printf("result:        accepted\n");
+      Print("result:        accepted\n");
     } else {
-      std::printf("result:        refused\n%s\n", verdict.message.c_str());
+      Print("result:        refused\n%s\n", verdict.message.c_str());
     }
   }
   return verdict.ok ? kExitOk : kExitInvalidImage;

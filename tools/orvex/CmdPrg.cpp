@@ -57,16 +57,16 @@ std::string MagicText(const ProgramHeader& h) {
 
 void PrintText(const std::string& file, const ImageReport& r) {
   const ProgramHeader& h = r.header;
-  std::printf("file:        %s\n", file.c_str());
-  std::printf("magic:       %s\n", MagicText(h).c_str());
-  std::printf("kind:        0x%02X\n", h.kind);
-  std::printf("sub-kind:    0x%02X\n", h.subkind);
-  std::printf("kind text:   %s\n", r.kind_text.c_str());
-  std::printf("version:     %s\n", VersionWordText(h.version()).c_str());
-  std::printf("size:        %s (valid %s)%s\n", DecimalWithSeparators(r.file_size).c_str(),
+  Print("file:        %s\n", file.c_str());
+  Print("magic:       %s\n", MagicText(h).c_str());
+  Print("kind:        0x%02X\n", h.kind);
+  Print("sub-kind:    0x%02X\n", h.subkind);
+  Print("kind text:   %s\n", r.kind_text.c_str());
+  Print("version:     %s\n", VersionWordText(h.version()).c_str());
+  Print("size:        %s (valid %s)%s\n", DecimalWithSeparators(r.file_size).c_str(),
               DecimalWithSeparators(h.valid_size).c_str(), r.size_ok ? "" : "  valid size exceeds the file");
-  std::printf("extended:    %s\n", ExtendedInfoText(h.extended).c_str());
-  std::printf("checksum:    0x%04X (computed 0x%04X, %s)\n", h.checksum, r.computed,
+  Print("extended:    %s\n", ExtendedInfoText(h.extended).c_str());
+  Print("checksum:    0x%04X (computed 0x%04X, %s)\n", h.checksum, r.computed,
               r.checksum_ok ? "ok" : "MISMATCH");
 }
 
@@ -74,7 +74,7 @@ void PrintJson(const std::string& file, const ImageReport& r) {
   const ProgramHeader& h = r.header;
   std::string ext;
   for (int i = 0; i < 8; ++i) ext += Format("%s%u", i ? ", " : "", h.extended[i]);
-  std::printf(
+  Print(
       "{\"file\": %s, \"magic\": %s, \"kind\": %u, \"subkind\": %u, \"kind_text\": %s, \"version\": %s, "
       "\"file_size\": %zu, \"valid_size\": %u, \"extended\": [%s], \"checksum\": %u, \"computed_checksum\": %u, "
       "\"checksum_ok\": %s}\n",
@@ -118,7 +118,7 @@ int RunInfo(const Args& args) {
     if (json) {
       PrintJson(file, report);
     } else {
-      if (&file != &files.front()) std::printf("\n");
+      if (&file != &files.front()) Print("\n");
       PrintText(file, report);
     }
     if (!report.checksum_ok) result = std::max(result, static_cast<int>(kExitInvalidImage));

@@ -74,7 +74,7 @@ int RunShow(const Args& args) {
   std::vector<std::string> reasons = ReasonLines(check.reasons);
   std::string folder = RecoveryFolder(stored);
   if (json) {
-    std::printf(
+    Print(
         "{\"file\": %s, \"size\": %zu, \"version\": %s, \"version_packed\": %u, \"failure_state\": %d, "
         "\"parameter_value\": %d, \"stage\": %d, \"resume_value\": %u, \"run_folder\": %s, \"probe_error\": %u, "
         "\"repair_offered\": %s, \"reasons\": %s, \"log\": %s}\n",
@@ -83,17 +83,17 @@ int RunShow(const Args& args) {
         JsonString(folder).c_str(), check.probe_error, check.repair_offered ? "true" : "false",
         JsonList(reasons).c_str(), JsonString(check.repair_offered ? RecoveryCheckText(record) : "").c_str());
   } else {
-    std::printf("file:            %s (%zu bytes%s)\n", file.c_str(), bytes.size(),
+    Print("file:            %s (%zu bytes%s)\n", file.c_str(), bytes.size(),
                 bytes.size() > kRecoveryRecordSize ? ", the first 1056 are read" : "");
-    std::printf("version:         %s\n", VersionText(stored.version).c_str());
-    std::printf("failure state:   %d (%Xh)\n", stored.failure_state, static_cast<unsigned>(stored.failure_state));
-    std::printf("parameter value: %d\n", stored.parameter_value);
-    std::printf("stage:           %d\n", stored.stage);
-    std::printf("resume value:    0x%08X\n", stored.resume_value);
-    std::printf("run folder:      %s\n", folder.c_str());
-    std::printf("repair offered:  %s\n", check.repair_offered ? "yes" : "no");
-    for (const std::string& r : reasons) std::printf("  because: %s\n", r.c_str());
-    if (check.repair_offered) std::printf("%s\n", RecoveryCheckText(record).c_str());
+    Print("version:         %s\n", VersionText(stored.version).c_str());
+    Print("failure state:   %d (%Xh)\n", stored.failure_state, static_cast<unsigned>(stored.failure_state));
+    Print("parameter value: %d\n", stored.parameter_value);
+    Print("stage:           %d\n", stored.stage);
+    Print("resume value:    0x%08X\n", stored.resume_value);
+    Print("run folder:      %s\n", folder.c_str());
+    Print("repair offered:  %s\n", check.repair_offered ? "yes" : "no");
+    for (const std::string& r : reasons) Print("  because: %s\n", r.c_str());
+    if (check.repair_offered) Print("%s\n", RecoveryCheckText(record).c_str());
   }
   return kExitOk;
 }

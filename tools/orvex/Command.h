@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "Output.h"
+
 namespace orvex::cli {
 
 // Exit codes shared by every command.
@@ -30,7 +32,7 @@ struct CommandRegistrar {
 
 const std::vector<CommandFamily>& Families();
 
-// One short line on stderr, "orvex: <text>".
+// One short line on stderr, "orvex: <text>", through the output layer.
 void Fail(const std::string& text);
 
 // Reads a whole file; false (and errno-based text in *error) when it cannot be read.
@@ -38,12 +40,6 @@ bool ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes, s
 // ReadWholeFile for a command's input: a failure is printed as the one error line.
 bool ReadInputFile(const std::string& path, std::vector<unsigned char>* bytes);
 bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& bytes, std::string* error);
-
-// Quotes a code page 932 text as a JSON string (bytes >= 0x80 are passed through, so the output
-// is code page 932 like every other text of the suite).
-std::string JsonString(const std::string& text);
-// A JSON array of such strings.
-std::string JsonList(const std::vector<std::string>& list);
 
 // The arguments of a "show"-like command: exactly one FILE and any of the given flags. On
 // anything else prints one line naming `command` and returns false.

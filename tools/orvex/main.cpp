@@ -16,7 +16,7 @@ CommandRegistrar::CommandRegistrar(const CommandFamily& family) { Registry().pus
 
 const std::vector<CommandFamily>& Families() { return Registry(); }
 
-void Fail(const std::string& text) { std::fprintf(stderr, "orvex: %s\n", text.c_str()); }
+void Fail(const std::string& text) { PrintTo(stderr, "orvex: " + text + "\n"); }
 
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes, std::string* error) {
   FILE* f = std::fopen(path.c_str(), "rb");
@@ -53,41 +53,6 @@ bool WriteWholeFile(const std::string& path, const std::vector<unsigned char>& b
   return ok;
 }
 
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (size_t i = 0; i < text.size(); ++i) {
-    // A double-byte character goes out whole: its trail byte may look like a backslash.
-    if (i + 1 < text.size() && IsValidPair(static_cast<unsigned char>(text[i]), static_cast<unsigned char>(text[i + 1]))) {
-      out.append(text, i, 2);
-      ++i;
-      continue;
-    }
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char esc[8];
-          std::snprintf(esc, sizeof esc, "\\u%04x", c);
-          out += esc;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-std::string JsonList(const std::vector<std::string>& list) {
-  std::string out = "[";
-  for (size_t i = 0; i < list.size(); ++i) out += (i ? ", " : "") + JsonString(list[i]);
-  return out + "]";
-}
-
 bool ParseFileArguments(const char* command, const Args& args, const std::vector<std::string>& flags,
                         std::string* file, std::vector<std::string>* given) {
   file->clear();
@@ -111,25 +76,28 @@ bool ParseFileArguments(const char* command, const Args& args, const std::vector
 }
 
 static void PrintUsage(FILE* to) {
-  std::fprintf(to, "usage: orvex <command> ...\n");
-  for (const auto& f : Families()) std::fprintf(to, "%s\n", f.usage);
+  std::string text = "usage: orvex [--encoding utf-8|cp932] <command> ...\n";
+  for (const auto& f : Families()) text += std::string(f.usage) + "\n";
+  PrintTo(to, text);
 }
 
 }  // namespace orvex::cli
 
 int main(int argc, char** argv) {
   using namespace orvex::cli;
-  if (argc < 2) {
+  Args args(argv + 1, argv + argc);
+  if (!SetUpOutput(&args)) return kExitBadArguments;
+  if (args.empty()) {
     PrintUsage(stderr);
     return kExitBadArguments;
   }
-  std::string name = argv[1];
+  std::string name = args[0];
   if (name == "help" || name == "--help" || name == "-h") {
     PrintUsage(stdout);
     return kExitOk;
   }
   for (const auto& f : Families()) {
-    if (name == f.name) return f.run(Args(argv + 2, argv + argc));
+    if (name == f.name) return f.run(Args(args.begin() + 1, args.end()));
   }
   Fail("unknown command '" + name + "' (try: orvex help)");
   return kExitBadArguments;

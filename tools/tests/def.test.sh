@@ -2,8 +2,8 @@
 # orvex def check/new/show/diff on the sample definition file and on broken ones.
 # Usage: def.test.sh ORVEX [RUNNER]   (RUNNER runs a Windows orvex.exe through Wine)
 source "$(dirname "$0")/lib.sh" "$@"
-# Texts come out in code page 932 (with CR LF from orvex.exe); compare in UTF-8.
-u8() { iconv -f CP932 -t UTF-8 | tr -d '\r'; }
+# Texts come out in UTF-8 (lib.sh asks for it), with CR LF from orvex.exe.
+u8() { tr -d '\r'; }
 cp932() { iconv -f UTF-8 -t CP932 | sed 's/$/\r/'; }
 cp "$SOURCE/paramtool/model/Cti_par.txt" sample.txt
 

@@ -25,14 +25,4 @@ uint32_t ReadOwnFileVersion() {
   return ReadFileVersion(OwnModuleFolder() + OwnProgramName() + ".exe");
 }
 
-bool RunsUnderWow64() {
-  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  HMODULE kernel = GetModuleHandleW(L"Kernel32.dll");
-  if (kernel == nullptr) return false;
-  auto fn =
-      reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
-  BOOL wow64 = FALSE;
-  return fn != nullptr && fn(GetCurrentProcess(), &wow64) && wow64;
-}
-
 }  // namespace orvex

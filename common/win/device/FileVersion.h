@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "ProcessBitness.h"  // RunsUnderWow64, which the about box asks
+
 namespace orvex {
 
 // 0 when the file has no such version text.
@@ -14,7 +16,5 @@ uint32_t ReadFileVersion(std::string_view path);
 std::string OwnProgramName();
 // The version of "<program folder>\<program name>.exe".
 uint32_t ReadOwnFileVersion();
-// A 32-bit process on 64-bit Windows; false when the system cannot tell.
-bool RunsUnderWow64();
 
 }  // namespace orvex

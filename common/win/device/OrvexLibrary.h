@@ -1,9 +1,11 @@
-// The device access library Orvex.dll, bound at load time by ordinal only (Orvex.def). The
+// The device access library Orvex.dll, bound at load time by ordinal only (OrvexOrdinals.h). The
 // names below exist only in our import library; the DLL exports no names. Channel handle: the
 // integer from OrvexOpenChannel; device handle: the system handle from OrvexGetDeviceHandle.
 #pragma once
 
 #include <windows.h>
+
+#include <cstddef>
 
 extern "C" {
 
@@ -54,3 +56,29 @@ int WINAPI OrvexParameterReadBlock(int channel, int mode, void* buffer);
 int WINAPI OrvexHardwareReset(int channel);
 
 }  // extern "C"
+
+// Each prototype takes the arguments its ordinal's line names, and on i686 each argument is one
+// 32-bit stack slot: the decorated import names (Name@bytes) made from that line then match what
+// the compiler asks for, and the library pops what the caller pushed.
+namespace orvex::library_contract {
+
+template <typename R, typename... A>
+constexpr int ArgumentCount(R(WINAPI*)(A...)) {
+  return static_cast<int>(sizeof...(A));
+}
+template <typename R, typename... A>
+constexpr size_t StackBytes(R(WINAPI*)(A...)) {
+  return (((sizeof(A) + 3) / 4 * 4) + ... + size_t{0});
+}
+
+#define ORVEX_ORDINAL(ordinal, name, arguments)                                              \
+  static_assert(ArgumentCount(&::name) == (arguments), #name ": the arguments of ordinal " #ordinal); \
+  static_assert(sizeof(void*) != 4 || StackBytes(&::name) == 4 * (arguments), #name ": 4 bytes per argument");
+#include "OrvexOrdinals.h"
+#undef ORVEX_ORDINAL
+
+static_assert(ArgumentCount(static_cast<OrvexCallback>(nullptr)) == 6, "the callback takes six arguments");
+static_assert(sizeof(void*) != 4 || StackBytes(static_cast<OrvexCallback>(nullptr)) == 24,
+              "the callback's arguments are 32-bit slots");
+
+}  // namespace orvex::library_contract

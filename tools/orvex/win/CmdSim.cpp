@@ -74,7 +74,7 @@ int Init(const Args& args) {
     Fail(error);
     return kExitFileError;
   }
-  std::printf("%s written\n", FromWide(store.StatePath()).c_str());
+  Print("%s written\n", FromWide(store.StatePath()).c_str());
   return kExitOk;
 }
 
@@ -88,7 +88,7 @@ int Show(const Args&) {
     Fail(error);
     return kExitFileError;
   }
-  std::printf("%s", sim::UpdateSimStateText("", state).c_str());
+  Print("%s", sim::UpdateSimStateText("", state).c_str());
   return kExitOk;
 }
 
@@ -138,67 +138,67 @@ class Session {
   int Run(const std::string& image_path, bool reset) {
     uint32_t library = 0, expected = 0, detail = 0;
     channel_.Versions(&library, &expected, &detail);
-    std::printf("library version %s (the tools expect %s)\n", VersionText(library).c_str(),
+    Print("library version %s (the tools expect %s)\n", VersionText(library).c_str(),
                 VersionText(expected).c_str());
     if (!channel_.Open(queue_.hwnd(), DeviceEventQueue::kMessages, 3)) {
-      std::printf("open: refused (error %lu)\n", GetLastError());
+      Print("open: refused (error %lu)\n", GetLastError());
       return kExitDeviceError;
     }
-    std::printf("open: channel %d\n", channel_.ChannelHandle());
+    Print("open: channel %d\n", channel_.ChannelHandle());
     if (!AttachAndWatch()) return kExitDeviceError;
 
     if (!ReadParameters()) return kExitDeviceError;
     if (!WriteProgram(image_path)) return kExitDeviceError;
-    std::printf("restart:\n");
+    Print("restart:\n");
     if (!WaitDetach() || !AttachAndWatch()) return kExitDeviceError;
     if (reset) {
-      std::printf("hardware reset: %d\n", channel_.HardwareReset());
+      Print("hardware reset: %d\n", channel_.HardwareReset());
       if (!WaitDetach() || !AttachAndWatch()) return kExitDeviceError;
     }
     Driver();
-    std::printf("detach: %d\n", channel_.Detach());
-    std::printf("session complete\n");
+    Print("detach: %d\n", channel_.Detach());
+    Print("session complete\n");
     return kExitOk;
   }
 
  private:
   bool AttachAndWatch() {
     int answer = channel_.Attach();
-    std::printf("attach: %d%s\n", answer, answer == kAttachUnderWay ? " (under way)" : "");
+    Print("attach: %d%s\n", answer, answer == kAttachUnderWay ? " (under way)" : "");
     if (answer == kAttachUnderWay) {
       auto e = queue_.NextOf(kMessageAttachFinished, kWaitMs);
       if (!e) {
-        std::printf("  no attach within %lu s\n", kWaitMs / 1000);
+        Print("  no attach within %lu s\n", kWaitMs / 1000);
         return false;
       }
-      std::printf("  attach finished: status %d, error %lu\n", e->Status(), e->Error());
+      Print("  attach finished: status %d, error %lu\n", e->Status(), e->Error());
       if (e->Status() != kAttachedAtOnce) return false;
     } else if (answer != kAttachedAtOnce) {
-      std::printf("  failed, error %lu\n", GetLastError());
+      Print("  failed, error %lu\n", GetLastError());
       return false;
     }
     DeviceInfoBlock info = channel_.InfoBlock();
     uint32_t library = 0, expected = 0, detail = 0;
     uint32_t driver = channel_.Versions(&library, &expected, &detail);
-    std::printf("  device: %u channels, %u lines, %u voice, block length %u; driver %s (detail %Xh)\n",
+    Print("  device: %u channels, %u lines, %u voice, block length %u; driver %s (detail %Xh)\n",
                 info.ChannelCount(), info.MaxLines(), info.VoiceChannels(), info.BlockLength(),
                 VersionText(driver).c_str(), detail);
-    std::printf("  texts: '%s' '%s' '%s'\n", channel_.DeviceText(1).c_str(), channel_.DeviceText(2).c_str(),
+    Print("  texts: '%s' '%s' '%s'\n", channel_.DeviceText(1).c_str(), channel_.DeviceText(2).c_str(),
                 channel_.DeviceText(3).c_str());
     // Channels start until the system channel has.
     for (;;) {
       auto e = queue_.NextNotification(kCodeChannelStarted, kWaitMs);
       if (!e) {
-        std::printf("  the system channel did not start\n");
+        Print("  the system channel did not start\n");
         return false;
       }
       const uint8_t* p = e->record.data();
       if (e->header.channel < info.ChannelCount()) {
-        std::printf("  channel %u started: %s (%02Xh), versions %s\n", e->header.channel, BoardName(p[16]),
+        Print("  channel %u started: %s (%02Xh), versions %s\n", e->header.channel, BoardName(p[16]),
                     p[16], Words(p + 18).c_str());
         continue;
       }
-      std::printf("  channel %u (system) started: MC-DSP %s, MC-CPU %s, parameters %s\n", e->header.channel,
+      Print("  channel %u (system) started: MC-DSP %s, MC-CPU %s, parameters %s\n", e->header.channel,
                   VersionWordText(GetLe16(p + 18)).c_str(), VersionWordText(GetLe16(p + 20)).c_str(),
                   VersionWordText(GetLe16(p + 22)).c_str());
       mc_cpu_ = GetLe16(p + 20);
@@ -206,17 +206,17 @@ class Session {
     }
     std::string states;
     for (uint32_t c = 1; c <= info.ChannelCount(); ++c) states += Format(" %d", channel_.ChannelStateAt(c));
-    std::printf("  channel states:%s\n", states.c_str());
+    Print("  channel states:%s\n", states.c_str());
     return true;
   }
 
   bool WaitDetach() {
     auto e = queue_.NextOf(kMessageDetached, kWaitMs);
     if (!e) {
-      std::printf("  no detach within %lu s\n", kWaitMs / 1000);
+      Print("  no detach within %lu s\n", kWaitMs / 1000);
       return false;
     }
-    std::printf("  detached: status %Xh, error %lu\n", static_cast<unsigned>(e->Status()), e->Error());
+    Print("  detached: status %Xh, error %lu\n", static_cast<unsigned>(e->Status()), e->Error());
     return true;
   }
 
@@ -225,10 +225,10 @@ class Session {
     uint16_t low = 0, high = 0;
     int status = channel_.ParameterReadStart(&size, &low, &high);
     if (status != 0) {
-      std::printf("parameter read: refused with %d\n", status);
+      Print("parameter read: refused with %d\n", status);
       return false;
     }
-    std::printf("parameter read: %u bytes announced, device version words %04X %04X\n", size, low, high);
+    Print("parameter read: %u bytes announced, device version words %04X %04X\n", size, low, high);
     uint32_t capacity = channel_.InfoBlock().BlockLength() + 16;
     std::vector<uint8_t> block(capacity);
     std::vector<uint8_t> data;
@@ -236,7 +236,7 @@ class Session {
     for (;;) {
       int r = channel_.ParameterReadBlock(true, block.data(), capacity);
       if (r < 0) {
-        std::printf("  block %d failed (error %lu)\n", blocks + 1, GetLastError());
+        Print("  block %d failed (error %lu)\n", blocks + 1, GetLastError());
         return false;
       }
       ++blocks;
@@ -247,7 +247,7 @@ class Session {
     }
     ProgramHeader h;
     bool header = ReadProgramHeader(data.data(), data.size(), &h);
-    std::printf("  %zu bytes in %d blocks; %s, kind %02Xh, version %s\n", data.size(), blocks,
+    Print("  %zu bytes in %d blocks; %s, kind %02Xh, version %s\n", data.size(), blocks,
                 header && CheckParameterToolHeader(data.data(), data.size())
                     ? "a valid parameter save file"
                     : "not a valid parameter save file",
@@ -259,36 +259,36 @@ class Session {
     std::vector<uint8_t> image;
     if (image_path.empty()) {
       image = NextControllerImage(static_cast<uint16_t>(mc_cpu_ + 1));
-      std::printf("program write: a main controller program, version %s, %zu bytes\n",
+      Print("program write: a main controller program, version %s, %zu bytes\n",
                   VersionWordText(static_cast<uint16_t>(mc_cpu_ + 1)).c_str(), image.size());
     } else {
       std::string error;
       if (!ReadWholeFile(image_path, &image, &error)) {
-        std::printf("program write: %s\n", error.c_str());
+        Print("program write: %s\n", error.c_str());
         return false;
       }
       if (image.size() % 2 != 0) image.push_back(0);
-      std::printf("program write: %s, %zu bytes\n", image_path.c_str(), image.size());
+      Print("program write: %s, %zu bytes\n", image_path.c_str(), image.size());
     }
     int result = channel_.WriteProgramImage(image.data(), image.size());
-    std::printf("  WriteProgramImage: %d\n", result);
+    Print("  WriteProgramImage: %d\n", result);
     if (result != 0) return false;
     for (;;) {
       auto e = queue_.Next(15000);
       if (!e) {
-        std::printf("  the device fell silent\n");
+        Print("  the device fell silent\n");
         channel_.LeaveProgramMode();
         return false;
       }
       if (e->message != kMessageNotification) {
-        std::printf("  unexpected message %Xh (%d)\n", e->message, e->Status());
+        Print("  unexpected message %Xh (%d)\n", e->message, e->Status());
         return false;
       }
       const uint8_t* p = e->Payload();
       if (e->header.code == kCodeTransferProgress) {
-        if (GetLe32(p + 4) == 0) std::printf("  progress: phase %u done\n", p[0]);
+        if (GetLe32(p + 4) == 0) Print("  progress: phase %u done\n", p[0]);
       } else if (e->header.code == kCodeTransferEnd) {
-        std::printf("  end: completion %02X, detail %02X %02X %02X %02X %02X %02X %02X\n", p[0], p[1], p[2],
+        Print("  end: completion %02X, detail %02X %02X %02X %02X %02X %02X %02X\n", p[0], p[1], p[2],
                     p[3], p[4], p[5], p[6], p[7]);
         channel_.LeaveProgramMode();
         return p[0] == 0;
@@ -300,12 +300,12 @@ class Session {
     auto driver = CreateDeviceDriver();
     Adapter adapter = driver->OpenAdapter();
     if (!adapter.Found()) {
-      std::printf("driver: no adapter (error %lu)\n", GetLastError());
+      Print("driver: no adapter (error %lu)\n", GetLastError());
       return;
     }
     DriverVersion v;
     bool got = driver->QueryVersion(adapter.handle.Get(), &v);
-    std::printf(
+    Print(
         "driver: adapter %04Xh kind %u, system channel C%u; version %s, attributes %Xh; open count %u\n",
         adapter.info.Product(), adapter.info.ProductKind(), adapter.info.SystemChannelNumber(),
         got ? VersionText(v.version).c_str() : "-", v.detail, driver->QueryOpenCount(adapter.handle.Get()));
@@ -338,7 +338,7 @@ int RunSession(const Args& args) {
     Fail(error);
     return kExitFileError;
   }
-  std::printf("ORVEX_SIM = %s\n", FromWide(store.Folder()).c_str());
+  Print("ORVEX_SIM = %s\n", FromWide(store.Folder()).c_str());
   Session session;
   return session.Run(image, reset);
 }

@@ -52,7 +52,29 @@ TEST(AboutBox, OwnFileVersionsWithCarry) {
   EXPECT_EQ(OwnProgramName(), "device_tests");
   EXPECT_EQ(ReadFileVersion(OwnModuleFolder() + "Orvex.dll"), 0x01010203u);
   EXPECT_EQ(ReadFileVersion(OwnModuleFolder() + "no such file.dll"), 0u);
-  EXPECT_FALSE(RunsUnderWow64());  // a 64-bit program
+}
+
+// The shipped 32-bit update tool on 64-bit Windows marks its version; this 64-bit test program
+// never runs under WOW64, so the answer comes from the override.
+TEST(AboutBox, X64MarkOfAThirtyTwoBitUpdateToolOnSixtyFourBitWindows) {
+  EXPECT_FALSE(RunsUnderWow64());
+  DeviceSession s("present = 0\n");
+  {
+    Wow64Override wow64(true);
+    EXPECT_TRUE(RunsUnderWow64());
+    EXPECT_EQ(Show(kUpdateToolAbout, kFlashTemplate, &s.channel, "OrvexFlash")[IDC_FLASH_ABOUT_VERSION],
+              "OrvexFlash.exe Ver 2.10.1.44 <x64>");
+    // The parameter tool never shows the mark.
+    EXPECT_EQ(Show(kParameterToolAbout, kSetTemplate, &s.channel, "OrvexSet")[IDC_SET_ABOUT_VERSION],
+              "OrvexSet.exe Ver 2.10.1.44");
+    {
+      Wow64Override native(false);
+      EXPECT_EQ(Show(kUpdateToolAbout, kFlashTemplate, &s.channel, "OrvexFlash")[IDC_FLASH_ABOUT_VERSION],
+                "OrvexFlash.exe Ver 2.10.1.44");
+    }
+    EXPECT_TRUE(RunsUnderWow64());
+  }
+  EXPECT_FALSE(RunsUnderWow64());
 }
 
 TEST(AboutBox, UpdateToolWithTheSimulatedDevice) {

@@ -1,0 +1,12 @@
+# Cross build of the Windows programs with the posix-thread mingw-w64 toolchain, shared by the
+# x86-64 and the i686 toolchain files, which set TOOLCHAIN_PREFIX and CMAKE_SYSTEM_PROCESSOR.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
+set(CMAKE_DLLTOOL ${TOOLCHAIN_PREFIX}-dlltool)
+set(CMAKE_RC_FLAGS "-c 65001" CACHE STRING "resource files are UTF-8")
+set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,0 +1,169 @@
+#include "Target.h"
+
+#include <algorithm>
+#include <mutex>
+#include <set>
+#include <vector>
+
+#include "UiDriver.h"
+#include "Wide.h"
+
+namespace orvex::uidriver::detail {
+
+bool Query(HWND target, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result) {
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(target, message, wparam, lparam, SMTO_NORMAL, kSendLimitMs, &answer)) return false;
+  if (result != nullptr) *result = static_cast<LRESULT>(answer);
+  return true;
+}
+
+std::string QueryText(HWND target) {
+  LRESULT length = 0;
+  if (!Query(target, WM_GETTEXTLENGTH, 0, 0, &length) || length <= 0) return std::string();
+  // Room for a text that grew between the two messages, and for the NUL.
+  std::wstring text(static_cast<size_t>(length) + 64, L'\0');
+  LRESULT got = 0;
+  if (!Query(target, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &got) || got <= 0) {
+    return std::string();
+  }
+  text.resize(std::min(static_cast<size_t>(got), text.size()));
+  return FromWide(text);
+}
+
+std::string ClassOf(HWND hwnd) {
+  wchar_t name[256];
+  int n = GetClassNameW(hwnd, name, 256);
+  return n > 0 ? FromWide(std::wstring_view(name, static_cast<size_t>(n))) : std::string();
+}
+
+namespace {
+
+// Replies to SendMessageCallback arrive on the sending thread while it reads its messages.
+thread_local std::set<ULONG_PTR> handled_sends;
+thread_local ULONG_PTR next_send = 0;
+
+void CALLBACK SendDone(HWND, UINT, ULONG_PTR data, LRESULT) {
+  handled_sends.insert(data);
+}
+
+struct ScreenState {
+  HWND root = nullptr;
+  bool root_enabled = false;
+  std::vector<HWND> top_windows;
+};
+
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM param) {
+  auto* state = reinterpret_cast<std::pair<DWORD, std::vector<HWND>*>*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == state->first && IsWindowVisible(hwnd)) state->second->push_back(hwnd);
+  return TRUE;
+}
+
+std::vector<HWND> VisibleTopWindows(DWORD pid) {
+  std::vector<HWND> list;
+  std::pair<DWORD, std::vector<HWND>*> state(pid, &list);
+  EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&state));
+  return list;
+}
+
+ScreenState Snapshot(HWND target) {
+  ScreenState s;
+  s.root = GetAncestor(target, GA_ROOT);
+  s.root_enabled = s.root != nullptr && IsWindowEnabled(s.root);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(target, &pid);
+  s.top_windows = VisibleTopWindows(pid);
+  return s;
+}
+
+// Whether the target's program opened a window since the snapshot and waits in its loop: its
+// window was disabled (a modal dialog or box with an owner) or a new top-level window showed.
+bool ModalOpened(HWND target, const ScreenState& before) {
+  if (before.root_enabled && IsWindow(before.root) && !IsWindowEnabled(before.root)) return true;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(target, &pid);
+  for (HWND hwnd : VisibleTopWindows(pid)) {
+    if (std::find(before.top_windows.begin(), before.top_windows.end(), hwnd) == before.top_windows.end()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void PumpOwnMessages(DWORD wait_ms) {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, wait_ms, QS_ALLINPUT);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace
+
+Delivery Deliver(HWND target, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (!IsWindow(target)) return Delivery::kFailed;
+  ScreenState before = Snapshot(target);
+  const ULONG_PTR id = ++next_send;
+  if (!SendMessageCallbackW(target, message, wparam, lparam, SendDone, id)) return Delivery::kFailed;
+  const ULONGLONG end = GetTickCount64() + kSendLimitMs;
+  for (;;) {
+    PumpOwnMessages(5);
+    if (handled_sends.erase(id) != 0) return Delivery::kHandled;
+    // A window that went away in answer (a dialog's close) has handled its message.
+    if (!IsWindow(target) || (before.root != nullptr && !IsWindow(before.root))) return Delivery::kHandled;
+    if (ModalOpened(target, before)) return Delivery::kModal;
+    if (GetTickCount64() >= end) return Delivery::kFailed;
+  }
+}
+
+Delivery DeliverWithPointer(HWND target, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (!IsWindow(target)) return Delivery::kFailed;
+  ScreenState before = Snapshot(target);
+  if (Query(target, message, wparam, lparam)) return Delivery::kHandled;
+  return ModalOpened(target, before) ? Delivery::kModal : Delivery::kFailed;
+}
+
+RemoteMemory::RemoteMemory(HWND owner, size_t size) : size_(size) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(owner, &pid);
+  if (pid == 0) return;
+  process_.Reset(OpenProcess(
+      PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+      pid));
+  if (!process_) return;
+  // LVITEM and friends hold pointers: a 32-bit target would read them differently.
+  BOOL theirs = FALSE, ours = FALSE;
+  if (IsWow64Process(process_.Get(), &theirs) && IsWow64Process(GetCurrentProcess(), &ours) &&
+      theirs != ours) {
+    return;
+  }
+  address_ = VirtualAllocEx(process_.Get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+}
+
+RemoteMemory::~RemoteMemory() {
+  if (address_ != nullptr) VirtualFreeEx(process_.Get(), address_, 0, MEM_RELEASE);
+}
+
+bool RemoteMemory::Write(size_t offset, const void* data, size_t size) {
+  if (!Valid() || offset > size_ || size > size_ - offset) return false;
+  SIZE_T done = 0;
+  return WriteProcessMemory(process_.Get(), Address(offset), data, size, &done) && done == size;
+}
+
+bool RemoteMemory::Read(size_t offset, void* data, size_t size) const {
+  if (!Valid() || offset > size_ || size > size_ - offset) return false;
+  SIZE_T done = 0;
+  return ReadProcessMemory(process_.Get(), Address(offset), data, size, &done) && done == size;
+}
+
+std::wstring RemoteMemory::ReadWide(size_t offset, size_t chars) const {
+  std::wstring text(chars, L'\0');
+  if (chars == 0 || !Read(offset, text.data(), chars * sizeof(wchar_t))) return std::wstring();
+  size_t nul = text.find(L'\0');
+  if (nul != std::wstring::npos) text.resize(nul);
+  return text;
+}
+
+}  // namespace orvex::uidriver::detail
