@@ -214,12 +214,17 @@ TEST_F(RollEndToEnd, NewerDriverIsInstalledTheAdapterResetAndBothToolsRun) {
   const std::string run = NewRunFolder();
   EXPECT_EQ(au::FileVersionPacked(system_ + "drivers\\Orvex.sys"), 0x01010500u);
   EXPECT_EQ(au::FileVersionPacked(run + "Old\\Orvex.sys"), 0x01000300u);
+  EXPECT_EQ(au::FileVersionPacked(system_ + "Orvex.dll"), 0x01010204u);
+  // Orvex2 was not installed, so it is not installed now either.
+  EXPECT_EQ(GetFileAttributesW(ToWide(system_ + "drivers\\Orvex2.sys").c_str()), INVALID_FILE_ATTRIBUTES);
   auto driver = sim::CreateSimulatedDriver(sim_.Path());
   Adapter adapter = driver->OpenAdapter();
   DriverVersion version;
   ASSERT_TRUE(driver->QueryVersion(adapter.handle.Get(), &version));
   EXPECT_EQ(version.version, 0x01010500u);
-  // The tools learn the install folder; the log file is what the window listed.
+  // The version update tool starts a normal run; the tools learn the install folder; the log file
+  // is what the window listed.
+  EXPECT_NE(Calls("OrvexFlash").find("count=1 stage=1 resume=0"), std::string::npos);
   EXPECT_NE(ReadAll(run + "AutoPara.def").find(installed_ + "Bin\\|" + docs_ + "Orvex\\"), std::string::npos);
   std::string listed;
   for (const std::string& line : log) listed += line + "\r\n";
