@@ -18,9 +18,9 @@ source scripts/roll-package.sh
 
 demo=$ORVEX_BUILD_ROOT/demo
 rm -rf "$demo"
-mkdir -p "$demo"
+mkdir -p "$demo/documents"
 orvexui() { "$ORVEX_ROOT/scripts/wine-run" "$roll_win/tools/uidriver/orvexui.exe" "$@"; }
-versions() { roll_orvex_exe sim show | roll_u8 | grep -E '^(mc|board\.[0-9]+|driver_version) ' || true; }
+versions() { roll_orvex_exe sim show | roll_u8 | grep -E '^(mc|board\.[0-9]+) ' || true; }
 
 echo "== the update package"
 roll_make_package "$demo/package"
