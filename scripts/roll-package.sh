@@ -37,7 +37,11 @@ PY
 # roll_make_package DIR: OrvexRoll.exe, OrvexRoll.ini, Bin\ tools, Para\Cti_par.txt, Prg\ images
 # one version above the adapter of roll_make_adapter, Driver\ with newer driver and library files.
 roll_make_package() {
-  local pkg=$1 orvex=$ORVEX_BUILD_ROOT/host/tools/orvex
+  local pkg=$1 p
+  prg() {  # OUT.prg ARGS...: one image of the package's payload
+    p=$1; shift
+    roll_orvex_exe prg make --magic KV4100 "$@" -o "$(roll_winpath "$pkg/Prg/$p")" "$(roll_winpath "$pkg/payload.bin")" >/dev/null
+  }
   mkdir -p "$pkg/Bin" "$pkg/Driver" "$pkg/Prg" "$pkg/Para"
   cp "$roll_win/autoupdate/win/app/OrvexRoll.exe" "$pkg/"
   cp "$(roll_tool OrvexSet)" "$pkg/Bin/OrvexSet.exe"
@@ -45,15 +49,15 @@ roll_make_package() {
   cp "$roll_win/simulator/standin/package/"* "$pkg/Driver/"
   cp "$ORVEX_ROOT/paramtool/model/Cti_par.txt" "$pkg/Para/Cti_par.txt"
   head -c 32768 /dev/urandom > "$pkg/payload.bin"
-  "$orvex" prg make --magic KV4100 --kind 0x00 --subkind 0x00 --version 1.203 -o "$pkg/Prg/McCPU.prg" "$pkg/payload.bin"
-  "$orvex" prg make --magic KV4100 --kind 0x01 --subkind 0x00 --version 1.050 -o "$pkg/Prg/McDSP.prg" "$pkg/payload.bin"
-  "$orvex" prg make --magic KV4100 --kind 0x10 --subkind 0x00 --version 1.200 -o "$pkg/Prg/Ins64Cpu.prg" "$pkg/payload.bin"
-  "$orvex" prg make --magic KV4100 --kind 0x11 --subkind 0x00 --version 1.030 -o "$pkg/Prg/Ins64Dsp.prg" "$pkg/payload.bin"
-  "$orvex" prg make --magic KV4100 --kind 0x20 --subkind 0x40 --version 1.020 -o "$pkg/Prg/PvCpu.prg" "$pkg/payload.bin"
-  "$orvex" prg make --magic KV4100 --kind 0x35 --subkind 0x52 --version 2.004 --name ANALOG-TRK -o "$pkg/Prg/AnaTrk.prg" "$pkg/payload.bin"
-  "$orvex" prg make --magic KV4100 --kind 0x35 --subkind 0x54 --version 4.002 --name ANALOG-EXT -o "$pkg/Prg/AnaExt.prg" "$pkg/payload.bin"
+  prg McCPU.prg --kind 0x00 --subkind 0x00 --version 1.203
+  prg McDSP.prg --kind 0x01 --subkind 0x00 --version 1.050
+  prg Ins64Cpu.prg --kind 0x10 --subkind 0x00 --version 1.200
+  prg Ins64Dsp.prg --kind 0x11 --subkind 0x00 --version 1.030
+  prg PvCpu.prg --kind 0x20 --subkind 0x40 --version 1.020
+  prg AnaTrk.prg --kind 0x35 --subkind 0x52 --version 2.004 --name ANALOG-TRK
+  prg AnaExt.prg --kind 0x35 --subkind 0x54 --version 4.002 --name ANALOG-EXT
   rm -f "$pkg/payload.bin"
-  "$orvex" ini template -o "$pkg/OrvexRoll.ini"
+  roll_orvex_exe ini template -o "$(roll_winpath "$pkg/OrvexRoll.ini")" >/dev/null
   # The template's lists, pointed at this package; driver files only where they are older.
   python3 - "$pkg/OrvexRoll.ini" <<'PY'
 import sys
@@ -116,13 +120,70 @@ roll_remove_driver() {
   rm -f "$WINEPREFIX/drive_c/windows/inf/Orvex.inf" "$WINEPREFIX/drive_c/windows/inf/Orvex2.inf"
   if [ -n "${roll_installed_tools:-}" ]; then
     wine reg delete "$roll_folders_key" /v "$(roll_winpath "$roll_installed_tools/Bin")\\" /f >/dev/null 2>&1 </dev/null
+    roll_installed_tools=""
+  fi
+  return 0
+}
+
+# roll_setup DIR: package, adapter, documents folder and installed driver under DIR; ORVEX_SIM
+# names the adapter afterwards. roll_teardown removes what went into the prefix.
+roll_setup() {
+  local dir=$1
+  mkdir -p "$dir/documents"
+  roll_make_package "$dir/package"
+  roll_make_adapter "$dir/adapter" "$dir/package/Para/Cti_par.txt"
+  export ORVEX_SIM=$(roll_winpath "$dir/adapter")
+  roll_install_driver "$dir/installed"
+  cp "$dir/package/Bin/OrvexSet.exe" "$dir/package/Para/Cti_par.txt" "$dir/installed/Bin/"
+}
+roll_teardown() { roll_remove_driver || true; }
+
+roll_ui() { "$ORVEX_ROOT/scripts/wine-run" "$roll_win/tools/uidriver/orvexui.exe" "$@"; }
+roll_caption="KV-4100CTIアダプター自動更新"
+
+# roll_run DIR [START.png [END.png]]: OrvexRoll.exe of DIR/package with the start question and the
+# final box answered (a retry question is declined); screenshots of the window with the start
+# question and after the end. The run folder ends up in DIR/run; roll_seconds holds the wall time
+# from the start to the final box.
+roll_run() {
+  local dir=$1 start_png=${2:-} end_png=${3:-} pid t0 t1 run
+  t0=$(date +%s.%N)
+  pid=$(roll_ui start --cwd "$(roll_winpath "$dir/package")" -- "$(roll_winpath "$dir/package/OrvexRoll.exe")" \
+    "$(roll_winpath "$dir/package")" "$(roll_winpath "$dir/documents")" | tr -d '\r')
+  if [ -n "$start_png" ]; then
+    roll_ui wait --pid "$pid" --caption "$roll_caption <Win98>" --timeout 60 >/dev/null
+    sleep 2
+    roll_capture "<Win98>" "$start_png" || true
+  fi
+  roll_ui answer --pid "$pid" --timeout 60 --expect-text 自動更新を開始します --button ok --utf8
+  if ! roll_ui answer --pid "$pid" --timeout 600 --expect-text 正常終了 --button ok --utf8; then
+    roll_ui answer --pid "$pid" --timeout 10 --button cancel --utf8 || true
+    roll_ui answer --pid "$pid" --timeout 10 --button yes --utf8 || true
+  fi
+  t1=$(date +%s.%N)
+  roll_seconds=$(python3 -c "import sys; print('%.1f' % (float(sys.argv[2]) - float(sys.argv[1])))" "$t0" "$t1")
+  if [ -n "$end_png" ]; then
+    sleep 1
+    roll_capture "<Win98>" "$end_png" || true
+  fi
+  roll_ui close --pid "$pid" --caption "$roll_caption <Win98>" >/dev/null || true
+  roll_ui wait-exit --pid "$pid" --timeout 20 >/dev/null || true
+  run=$(ls -d "$WINEPREFIX/drive_c/OrvexRoll/"*/ 2>/dev/null | tail -1)
+  if [ -n "$run" ]; then
+    rm -rf "$dir/run"
+    mv "$run" "$dir/run"
+    rmdir "$WINEPREFIX/drive_c/OrvexRoll" 2>/dev/null || true
   fi
 }
 
-# roll_capture TITLE OUT.png: the first viewable window whose title contains TITLE.
+# roll_capture TEXT OUT.png: the screen where the first viewable window whose title contains TEXT
+# is, so that a message box in front of it is in the picture too.
 roll_capture() {
-  local id
-  id=$(xwininfo -root -children 2>/dev/null | grep -F "\"$1" | awk '{print $1}' | while read -r w; do
+  local id geometry
+  id=$(xwininfo -root -children 2>/dev/null | grep -F -- "$1" | awk '{print $1}' | while read -r w; do
     xwininfo -id "$w" 2>/dev/null | grep -q 'IsViewable' && { echo "$w"; break; }; done)
-  [ -n "$id" ] && import -window "$id" "$2" && echo "screenshot: $2"
+  [ -n "$id" ] || return 1
+  geometry=$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {printf "%dx%d+%d+%d", w, h, x, y}')
+  import -window root -crop "$geometry" +repage "$2" && echo "screenshot: $2"
 }
