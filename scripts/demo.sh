@@ -49,4 +49,5 @@ roll_teardown
 
 echo "== the layers underneath, through the orvex command line"
 scripts/demo-session.sh > "$demo/session.txt" 2>&1 && echo "   build/demo/session.txt" || echo "   failed: see build/demo/session.txt"
+scripts/demo-orvexset.sh
 echo "demo output: $demo"

@@ -244,6 +244,11 @@ int Measure(HWND parent, const ParameterDefinition& definition, ParameterImage* 
 
 }  // namespace
 
+// A lambda cannot carry the callback's calling convention on 32-bit Windows.
+static void CALLBACK QuitOnTimer(HWND, UINT, UINT_PTR, DWORD) {
+  PostQuitMessage(0);
+}
+
 int main(int argc, char** argv) {
   std::string path;
   std::string text;
@@ -308,8 +313,7 @@ int main(int argc, char** argv) {
     if (copy) PostMessageW(parent.hwnd(), kOpenCopy, 0, 0);
   }
   if (close_after > 0)
-    SetTimer(nullptr, 0, static_cast<UINT>(close_after),
-             [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); });
+    SetTimer(nullptr, 0, static_cast<UINT>(close_after), QuitOnTimer);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (parent.TranslateDialogKeys(&msg)) continue;

@@ -434,19 +434,18 @@ struct CopyDialogScript {
   static inline bool seen = false;
   static inline int tries = 0;
 
+  static BOOL CALLBACK FindCopyDialog(HWND hwnd, LPARAM out) {
+    if (GetDlgItem(hwnd, IDC_COPY_SOURCE_LIST) != nullptr) {
+      *reinterpret_cast<HWND*>(out) = hwnd;
+      return FALSE;
+    }
+    return TRUE;
+  }
+
   // A thread timer: it fires in whichever loop runs, the dialog's own once it is up.
   static void CALLBACK Run(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM out) {
-          if (GetDlgItem(hwnd, IDC_COPY_SOURCE_LIST) != nullptr) {
-            *reinterpret_cast<HWND*>(out) = hwnd;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&dialog));
+    EnumThreadWindows(GetCurrentThreadId(), FindCopyDialog, reinterpret_cast<LPARAM>(&dialog));
     if (dialog == nullptr && ++tries < 500) return;
     KillTimer(nullptr, timer);
     if (dialog == nullptr) return;
