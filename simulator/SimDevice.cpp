@@ -170,21 +170,37 @@ uint8_t CheckReceivedImage(const ProgramWriteRequest& request, const uint8_t* im
   return kCompletionOk;
 }
 
-bool ApplyWrittenImage(SimState* s, const ProgramWriteRequest& request, const uint8_t* image, size_t size) {
-  ProgramHeader h;
-  if (!ReadProgramHeader(image, size, &h)) return false;
+namespace {
+
+// Sets the version word of every processor the request names; `keep_nibble` keeps the high digit
+// of boards that are told apart by it.
+bool SetTargetVersion(SimState* s, const ProgramWriteRequest& request, uint16_t version, bool keep_nibble) {
   auto target = ResolveWriteTarget(request.kind, request.target);
   if (!target) return false;
   if (target->word >= 0) {
     if (target->main_controller) {
-      s->mc.words[target->word] = h.version();
+      s->mc.words[target->word] = version;
     } else {
+      uint16_t set =
+          keep_nibble && target->nibble != 0 ? static_cast<uint16_t>(target->nibble << 12) : version;
       for (auto& [channel, board] : s->boards) {
-        if (BoardMatches(*target, board)) board.words[target->word] = h.version();
+        if (BoardMatches(*target, board)) board.words[target->word] = set;
       }
     }
   }
   return request.kind == kKindParameterFile;
+}
+
+}  // namespace
+
+bool ApplyWrittenImage(SimState* s, const ProgramWriteRequest& request, const uint8_t* image, size_t size) {
+  ProgramHeader h;
+  if (!ReadProgramHeader(image, size, &h)) return false;
+  return SetTargetVersion(s, request, h.version(), false);
+}
+
+bool EraseWriteTarget(SimState* s, const ProgramWriteRequest& request) {
+  return SetTargetVersion(s, request, 0, true);
 }
 
 std::vector<uint8_t> EmptyParameterFile(const SimState& s) {

@@ -63,7 +63,14 @@ uint8_t CheckReceivedImage(const ProgramWriteRequest& request, const uint8_t* im
 bool ApplyWrittenImage(SimState* state, const ProgramWriteRequest& request, const uint8_t* image,
                        size_t size);
 
-// The parameters of an adapter that has never been written: an empty parameter save file.
+// A write cut off before its end (the adapter left the bus while rewriting its flash): every
+// processor the request names is erased and reports version 0.000, as its boot loader would;
+// stored-name boards keep the high digit that tells their type apart. True when it was a
+// parameter save file: the caller then stores EmptyParameterFile() of the erased state.
+bool EraseWriteTarget(SimState* state, const ProgramWriteRequest& request);
+
+// The parameters of an adapter that has never been written, or whose parameter write was cut
+// off: an empty parameter save file (a valid header, zeros).
 std::vector<uint8_t> EmptyParameterFile(const SimState& state);
 
 // The blocks of one parameter read.

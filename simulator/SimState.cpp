@@ -313,6 +313,15 @@ const std::vector<Key>& Keys() {
                    return std::optional<std::string>(Format("%lld", static_cast<long long>(s.away_until)));
                  }});
     k.push_back(Flag("log", &SimState::log));
+    k.push_back(Number("operations", &SimState::operations, 0xFFFFFFFF));
+    k.push_back(Number("unplug_at", &SimState::unplug_at, 0xFFFFFFFF));
+    k.push_back({"unplugged",
+                 [](std::string_view v, SimState& s) {
+                   if (v.size() > 255) return false;
+                   s.unplugged = std::string(v);
+                   return true;
+                 },
+                 [](const SimState& s) { return std::optional<std::string>(s.unplugged); }});
     AddFaultKeys(&k);
     return k;
   }();
@@ -526,8 +535,21 @@ std::string DefaultSimStateText() {
       "# every delay in percent of real time\n"
       "time_scale = 100\n"
       "log = 1\n"
+      "# device operations so far; unplug_at = k: the adapter leaves the bus at the k-th\n"
+      "operations = 0\n"
+      "unplug_at = 0\n"
       "# faults: fault.<name> = values, fault.<name>.times = how often\n";
   return UpdateSimStateText(text, s);
+}
+
+std::vector<std::pair<std::string, std::string>> SimStateEntries(const SimState& state) {
+  std::vector<std::pair<std::string, std::string>> entries;
+  for (const Key& key : Keys()) {
+    if (auto value = key.write(state)) entries.emplace_back(key.name, *value);
+  }
+  for (const auto& [channel, board] : state.boards)
+    entries.emplace_back(Format("board.%u", channel), BoardText(board));
+  return entries;
 }
 
 }  // namespace orvex::sim

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace orvex::sim {
@@ -97,6 +98,11 @@ struct SimState {
   int64_t away_until = 0;  // milliseconds since 1970 (UTC) until the adapter returns
   bool log = false;
 
+  // Device operations, counted across every process that uses the adapter (SimOperations.h).
+  uint32_t operations = 0;
+  uint32_t unplug_at = 0;  // the adapter leaves the bus at this operation; 0: never
+  std::string unplugged;   // where it last did: "<operation> <what>"
+
   Faults faults;
 
   SimState();
@@ -121,5 +127,8 @@ std::string UpdateSimStateText(std::string_view old_text, const SimState& state)
 
 // A complete, commented state file for a fresh adapter.
 std::string DefaultSimStateText();
+
+// Every key with the value its line would carry (faults only while on), then the boards.
+std::vector<std::pair<std::string, std::string>> SimStateEntries(const SimState& state);
 
 }  // namespace orvex::sim

@@ -1,9 +1,12 @@
 // Any text as a state file: it is read or refused, never crashes, and what the adapter writes
-// back reads again as the same state.
+// back (after counting an operation, maybe pulled out at it, and erasing a cut-off write) reads
+// again as the same state.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "SimDevice.h"
+#include "SimOperations.h"
 #include "SimState.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -14,6 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   state.faults.alarm.Fire();
   state.boards.erase(1);
   state.away_until += 1;
+  orvex::sim::CountOperation(&state, orvex::sim::Operation::kProgress);
+  if (size >= 2) orvex::sim::EraseWriteTarget(&state, {data[0], data[1], 4096});
   std::string written = orvex::sim::UpdateSimStateText(text, state);
   orvex::sim::SimState again;
   if (!orvex::sim::ParseSimState(written, &again, &error)) __builtin_trap();

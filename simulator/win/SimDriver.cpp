@@ -2,6 +2,7 @@
 
 #include "Format.h"
 #include "SimDevice.h"
+#include "SimOperations.h"
 #include "SimStore.h"
 #include "VersionResource.h"
 #include "VersionText.h"
@@ -112,17 +113,22 @@ class SimulatedDriver : public DeviceDriver {
       return false;
     }
     bool failed = false;
+    bool pulled = false;  // pulled out at this operation (unplug_at): the packet never arrives
     std::string error;
     bool ok = store_.Update(
         [&](SimState& s) {
-          failed = s.faults.reset_fail.Fire();
-          if (!failed) s.away_until = s.ReturnTime(WallClockMs(), s.reset_away_ms);
+          pulled = !CountOperation(&s, Operation::kReset);
+          failed = !pulled && s.faults.reset_fail.Fire();
+          if (!pulled && !failed) s.away_until = s.ReturnTime(WallClockMs(), s.reset_away_ms);
         },
         &state, &error);
     store_.Log(state,
-               failed ? "driver: reset packet refused" : "driver: reset packet, the adapter leaves the bus");
-    if (!ok || failed) {
-      SetLastError(ERROR_GEN_FAILURE);
+               pulled   ? Format("operation %u: reset; instead the adapter leaves the bus (unplug_at)",
+                                 state.operations)
+               : failed ? std::string("driver: reset packet refused")
+                        : Format("operation %u: reset packet, the adapter leaves the bus", state.operations));
+    if (!ok || failed || pulled) {
+      SetLastError(pulled ? ERROR_DEVICE_NOT_CONNECTED : ERROR_GEN_FAILURE);
       return false;
     }
     return true;

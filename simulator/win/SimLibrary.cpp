@@ -93,6 +93,35 @@ bool SimLibrary::FireFault(Fault Faults::*fault, Fault* fired) {
   return fires;
 }
 
+bool SimLibrary::Operate(Operation op) {
+  if (!store_ || !state_valid_) return true;
+  bool goes_ahead = true;
+  std::string error;
+  SimState now;
+  if (!store_->Update([&](SimState& s) { goes_ahead = CountOperation(&s, op); }, &now, &error)) return true;
+  state_ = std::move(now);
+  if (goes_ahead) {
+    Log(Format("operation %u: %s", state_.operations, OperationName(op)));
+    return true;
+  }
+  Log(Format("operation %u: %s; instead the adapter leaves the bus (unplug_at)", state_.operations,
+             OperationName(op)));
+  PollLinks();
+  return false;
+}
+
+void SimLibrary::EraseUnfinishedWrite(const Write& w) {
+  ProgramWriteRequest request = w.request;
+  bool parameters = false;
+  std::string error;
+  SimState now;
+  if (!store_->Update([&](SimState& s) { parameters = EraseWriteTarget(&s, request); }, &now, &error)) return;
+  state_ = std::move(now);
+  if (parameters) store_->WriteParameters(state_, EmptyParameterFile(state_));
+  Log(Format("the write of kind %02Xh target %u was cut off: its processors are erased", request.kind,
+             request.target));
+}
+
 void SimLibrary::Schedule(Channel& c, uint64_t delay_ms, EventKind kind, int status, DWORD error,
                           Record record) {
   Event e;
@@ -143,6 +172,8 @@ void SimLibrary::PollLinks() {
   bool available = Available();
   for (auto& [handle, c] : channels_) {
     if (c->link == Link::kAttached && !available) {
+      // Gone in the middle of rewriting its flash: what was being written is erased.
+      if (c->write && c->write->received) EraseUnfinishedWrite(*c->write);
       DropLink(*c);
       Log(Format("channel %d: the adapter left the bus, detached (0x100)", handle));
       // The thread's last error says the device is gone; an ordinary detach all the same.
@@ -194,6 +225,7 @@ void SimLibrary::PollWrites() {
 std::optional<SimLibrary::Delivery> SimLibrary::Process(Event& e) {
   if (e.kind == EventKind::kRestart) {
     // The adapter's own doing: it happens whatever became of the channel that wrote.
+    if (!Operate(Operation::kRestart)) return std::nullopt;  // pulled out instead: it stays away
     std::string error;
     SimState now;
     if (store_->Update([](SimState& s) { s.away_until = s.ReturnTime(WallClockMs(), s.restart_ms); }, &now,
@@ -206,8 +238,11 @@ std::optional<SimLibrary::Delivery> SimLibrary::Process(Event& e) {
   }
   Channel* c = Find(e.channel);
   if (c == nullptr || e.generation != c->generation) return std::nullopt;
-  auto notify = [&](Record record) -> std::optional<Delivery> {
+  // `counted`: the caller has already counted the operation this record reports.
+  auto notify = [&](Record record, bool counted) -> std::optional<Delivery> {
     if (c->link != Link::kAttached || (c->mask & kEventNotification) == 0) return std::nullopt;
+    if (!counted && !Operate(NotificationOperation(ReadNotificationHeader(record.data()).code)))
+      return std::nullopt;
     int id = next_record_;
     next_record_ = next_record_ >= 0x7FFFFFFF ? 1 : next_record_ + 1;
     RecordEntry& entry = records_[id];
@@ -225,6 +260,7 @@ std::optional<SimLibrary::Delivery> SimLibrary::Process(Event& e) {
     case EventKind::kAttachDone: {
       c->attach_scheduled = false;
       if (c->link != Link::kAttaching || !Available()) return std::nullopt;
+      if (!Operate(Operation::kAttach)) return std::nullopt;  // it waits for the adapter to return
       Fault f;
       if (FireFault(&Faults::attach_status, &f)) {
         c->link = Link::kIdle;
@@ -238,7 +274,7 @@ std::optional<SimLibrary::Delivery> SimLibrary::Process(Event& e) {
       return Delivery{c, kEventAttachFinished, 0, kAttachedAtOnce, 0};
     }
     case EventKind::kNotify:
-      return notify(std::move(e.record));
+      return notify(std::move(e.record), false);
     case EventKind::kDetached:
       return Delivery{c, kEventDetached, 0, e.status, e.error};
     case EventKind::kFaultDetach:
@@ -257,9 +293,13 @@ std::optional<SimLibrary::Delivery> SimLibrary::Process(Event& e) {
           return std::nullopt;
         }
         ProgressStep step = w.steps[w.next_step++];
-        Schedule(*c, state_.Scaled(state_.progress_interval_ms), EventKind::kWriteStep);
-        return notify(ProgressRecord(state_.channels, step.phase, step.remaining));
+        auto delivery = notify(ProgressRecord(state_.channels, step.phase, step.remaining), false);
+        // Pulled out at this record, the write went with the link.
+        if (c->write) Schedule(*c, state_.Scaled(state_.progress_interval_ms), EventKind::kWriteStep);
+        return delivery;
       }
+      // The end counts whoever listens; pulled out here, the flash is left half written.
+      if (!Operate(Operation::kWriteEnd)) return std::nullopt;
       if (w.completion[0] == kCompletionOk) {
         if (w.request.kind == kKindParameterFile) store_->WriteParameters(state_, w.image);
         std::string error;
@@ -277,7 +317,7 @@ std::optional<SimLibrary::Delivery> SimLibrary::Process(Event& e) {
       w.next_step = 0;
       w.received = false;
       w.mode_on = false;  // the write is over; leaving program-write mode now changes nothing
-      return notify(std::move(end));
+      return notify(std::move(end), true);
     }
     case EventKind::kRestart:
       return std::nullopt;  // handled above
@@ -437,7 +477,7 @@ int SimLibrary::Attach(int handle) {
     return static_cast<int>(f.Value(0));
   }
   if (c->link == Link::kAttached) return kAttachedAtOnce;
-  if (Available() && state_.attach_at_once) {
+  if (Available() && state_.attach_at_once && Operate(Operation::kAttach)) {
     c->link = Link::kAttached;
     c->attach_scheduled = false;
     Log(Format("channel %d: attached at once", handle));
@@ -607,7 +647,7 @@ int SimLibrary::HardwareReset(int handle) {
     SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
-  if (!Available()) {
+  if (!Available() || !Operate(Operation::kReset)) {
     SetLastError(ERROR_DEVICE_NOT_CONNECTED);
     return 0;
   }
@@ -712,7 +752,7 @@ int SimLibrary::ParameterReadBlock(int handle, int mode, void* buffer) {
   if (delay != 0) Sleep(delay);
   std::lock_guard<std::mutex> lock(mu_);
   Channel* c = Find(handle);
-  if (c == nullptr || !c->read) {
+  if (c == nullptr || !c->read || !Operate(Operation::kParameterBlock)) {
     SetLastError(ERROR_DEVICE_NOT_CONNECTED);
     return -1;
   }

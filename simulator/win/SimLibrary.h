@@ -16,6 +16,7 @@
 
 #include "OrvexLibrary.h"
 #include "SimDevice.h"
+#include "SimOperations.h"
 #include "SimStore.h"
 
 namespace orvex::sim {
@@ -116,6 +117,9 @@ class SimLibrary {
   void FollowEnvironmentWhenIdle();  // called with the lock held
   bool RefreshState();  // re-reads the state file when it changed; true when it is usable
   bool FireFault(Fault Faults::*fault, Fault* fired);
+  // Counts a device operation; false when the adapter leaves the bus at it instead.
+  bool Operate(Operation op);
+  void EraseUnfinishedWrite(const Write& write);
   void Log(const std::string& line);
   void PollWrites();
   void PollLinks();

@@ -1,8 +1,7 @@
 // The simulated adapter's state file on disk, shared by every process that uses the adapter:
 // the library in OrvexSet and OrvexFlash, the driver stand-in in OrvexRoll, the tests and
-// `orvex sim`. Changes are made under a named mutex (one per folder) and written to a temporary
-// file that then replaces the state file, so a reader never sees half a file and two writers
-// never lose each other's changes.
+// `orvex sim`. Changes are made under a named mutex (one per folder), which every reader takes
+// too, so a reader never sees half a file and two writers never lose each other's changes.
 #pragma once
 
 #include <windows.h>

@@ -28,6 +28,31 @@ has "MC-CPU 2.011"; check "restart with the new version" $?
 has "session complete"; check "whole session" $?
 grep -q "^mc = 0x00 0x1105 0x2011 " adapter/OrvexSim.txt; check "the new version stays in the state file" $?
 
+# Every device operation is counted in the state file: a clean session's N, in plain text and as
+# JSON, so that a test can pull the adapter out at each of them in turn.
+orvex sim show >out.txt 2>&1
+n=$(sed -n 's/^operations = //p' out.txt | tr -d '\r')
+[ "$n" = 77 ]; check "a session counts its operations (got '$n')" $?
+orvex sim show --json >out.json 2>&1; check "show --json" $?
+python3 "$SOURCE/tools/tests/jsoncheck.py" out.json "doc['operations'] == 77" 'doc["unplug_at"] == 0' \
+  'doc["present"] is True and doc["available"] in (True, False)' 'doc["state"]["mc"].startswith("0x00 0x1105 0x2011")' \
+  'doc["state"]["board.3"].startswith("0x02 ")' 'doc["state"]["time_scale"] == "10"'
+check "show --json: the count and every key" $?
+orvex sim show --bogus >out.txt 2>&1; [ $? = 1 ]; check "show refuses an unknown option" $?
+
+# Pulled out at operation 30, a progress record of the write: the session ends there and the
+# adapter stays away with its main controller erased, until it is plugged in again.
+orvex sim init "$ORVEX_SIM" >/dev/null 2>&1
+orvex sim set time_scale=10 unplug_at=30 >/dev/null 2>&1
+orvex sim session --no-reset >out.txt 2>&1; rc=$?
+[ $rc = 4 ] && has "unexpected message 8102h"; check "the session ends at the cut (rc=$rc)" $?
+orvex sim show >out.txt 2>&1
+has "present = 0" && has "unplugged = 30 progress" && has "mc = 0x00 0x1105 0x0000 0x2001"
+check "away, where it was pulled out, main controller erased" $?
+orvex sim set present=1 >/dev/null 2>&1
+orvex sim session --no-reset >out.txt 2>&1; rc=$?
+[ $rc = 0 ] && has "MC-CPU 0.000" && has "session complete"; check "plugged in again: 0.000, then updated (rc=$rc)" $?
+
 # A refused image ends the session with the device's status.
 orvex sim set fault.refuse_image=255 >/dev/null 2>&1
 orvex sim session --no-reset >out.txt 2>&1; rc=$?

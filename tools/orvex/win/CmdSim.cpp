@@ -12,6 +12,7 @@
 #include "DeviceChannel.h"
 #include "DeviceEventQueue.h"
 #include "Format.h"
+#include "JsonText.h"
 #include "ProgramHeader.h"
 #include "SimState.h"
 #include "SimStore.h"
@@ -78,7 +79,17 @@ int Init(const Args& args) {
   return kExitOk;
 }
 
-int Show(const Args&) {
+// The state as the adapter sees it; the operation count always shows, so that a test learns the
+// N of a clean run.
+int Show(const Args& args) {
+  bool json = false;
+  for (const std::string& a : args) {
+    if (a != "--json") {
+      Fail("usage: orvex sim show [--json]");
+      return kExitBadArguments;
+    }
+    json = true;
+  }
   bool ok;
   sim::SimStore store = StoreFromEnvironment(&ok);
   if (!ok) return kExitBadArguments;
@@ -88,7 +99,21 @@ int Show(const Args&) {
     Fail(error);
     return kExitFileError;
   }
-  Print("%s", sim::UpdateSimStateText("", state).c_str());
+  if (!json) {
+    Print("%s", sim::UpdateSimStateText("operations = 0\n", state).c_str());
+    return kExitOk;
+  }
+  std::string keys;
+  for (const auto& [key, value] : sim::SimStateEntries(state)) {
+    if (!keys.empty()) keys += ", ";
+    keys += JsonString(key) + ": " + JsonString(value);
+  }
+  Print(
+      "{\"folder\": %s, \"operations\": %u, \"unplug_at\": %u, \"unplugged\": %s, \"present\": %s, "
+      "\"available\": %s, \"state\": {%s}}\n",
+      JsonString(FromWide(store.Folder())).c_str(), state.operations, state.unplug_at,
+      JsonString(state.unplugged).c_str(), state.present ? "true" : "false",
+      state.Available(sim::WallClockMs()) ? "true" : "false", keys.c_str());
   return kExitOk;
 }
 
@@ -357,13 +382,15 @@ int Run(const Args& args) {
   return kExitBadArguments;
 }
 
-CommandRegistrar reg({"sim",
-                      "  sim init DIR                     write a fresh simulated adapter into DIR\n"
-                      "  sim show                         the adapter's state (folder in ORVEX_SIM)\n"
-                      "  sim set KEY=VALUE...             change it, e.g. fault.alarm=0x42 present=0\n"
-                      "  sim session [--write FILE.prg] [--no-reset]\n"
-                      "                                   a whole device session, printed step by step",
-                      Run});
+CommandRegistrar reg(
+    {"sim",
+     "  sim init DIR                     write a fresh simulated adapter into DIR\n"
+     "  sim show [--json]                the adapter's state (folder in ORVEX_SIM) and its\n"
+     "                                   operation count\n"
+     "  sim set KEY=VALUE...             change it, e.g. fault.alarm=0x42 unplug_at=40 present=1\n"
+     "  sim session [--write FILE.prg] [--no-reset]\n"
+     "                                   a whole device session, printed step by step",
+     Run});
 
 }  // namespace
 }  // namespace orvex::cli

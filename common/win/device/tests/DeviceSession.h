@@ -14,6 +14,31 @@ namespace orvex::test {
 
 constexpr DWORD kWait = 10000;
 
+// One whole parameter read: what the device announced, the data of every block, the block
+// lengths and the last answer of the block call.
+struct ReadResult {
+  uint32_t announced = 0;
+  std::vector<uint8_t> data;
+  std::vector<uint32_t> lengths;
+  int last = 0;
+};
+
+inline ReadResult ReadParameters(ParameterDeviceChannel& channel) {
+  ReadResult result;
+  uint16_t low, high;
+  EXPECT_EQ(channel.ParameterReadStart(&result.announced, &low, &high), 0);
+  std::vector<uint8_t> block(1040);
+  do {
+    result.last = channel.ParameterReadBlock(true, block.data(), 1040);
+    if (result.last < 0) break;
+    uint32_t n = GetLe32(block.data());
+    result.lengths.push_back(n);
+    if (n > 18 && n <= block.size())
+      result.data.insert(result.data.end(), block.begin() + 18, block.begin() + n);
+  } while (result.last == 0);
+  return result;
+}
+
 struct DeviceSession {
   explicit DeviceSession(const std::string& lines = "") : sim(lines) {
     queue.ReleaseThrough(&channel);

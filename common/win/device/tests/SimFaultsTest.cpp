@@ -11,32 +11,6 @@
 using namespace orvex;
 using namespace orvex::test;
 
-namespace {
-
-struct ReadResult {
-  uint32_t announced = 0;
-  size_t delivered = 0;
-  std::vector<uint32_t> lengths;
-  int last = 0;
-};
-
-ReadResult ReadParameters(ParameterDeviceChannel& channel) {
-  ReadResult result;
-  uint16_t low, high;
-  EXPECT_EQ(channel.ParameterReadStart(&result.announced, &low, &high), 0);
-  std::vector<uint8_t> block(1040);
-  do {
-    result.last = channel.ParameterReadBlock(true, block.data(), 1040);
-    if (result.last < 0) break;
-    uint32_t n = GetLe32(block.data());
-    result.lengths.push_back(n);
-    if (n > 18) result.delivered += n - 18;
-  } while (result.last == 0);
-  return result;
-}
-
-}  // namespace
-
 TEST(SimFaults, AttachFaults) {
   DeviceSession s(
       "fault.attach_result = 7\nfault.attach_result.times = 1\n"
@@ -113,22 +87,22 @@ TEST(SimFaults, ParameterReadFaults) {
   EXPECT_EQ(size, 1234u);  // untouched on failure
 
   ReadResult plain = ReadParameters(s.channel);
-  EXPECT_EQ(plain.delivered, plain.announced);
+  EXPECT_EQ(plain.data.size(), plain.announced);
   EXPECT_EQ(plain.last, 1);
 
   s.sim.Set("fault.read_short = 100\nfault.read_short.times = 1\n");
   ReadResult short_read = ReadParameters(s.channel);
-  EXPECT_EQ(short_read.delivered + 100, short_read.announced);
+  EXPECT_EQ(short_read.data.size() + 100, short_read.announced);
 
   s.sim.Set("fault.read_overflow = 40\nfault.read_overflow.times = 1\n");
   ReadResult overflow = ReadParameters(s.channel);
-  EXPECT_EQ(overflow.delivered, overflow.announced + 40);
+  EXPECT_EQ(overflow.data.size(), overflow.announced + 40);
 
   s.sim.Set("fault.read_malformed = 8\nfault.read_malformed.times = 1\n");
   ReadResult malformed = ReadParameters(s.channel);
   ASSERT_FALSE(malformed.lengths.empty());
   EXPECT_EQ(malformed.lengths.front(), 8u);
-  EXPECT_EQ(malformed.delivered, malformed.announced);
+  EXPECT_EQ(malformed.data.size(), malformed.announced);
 
   s.sim.Set("fault.read_fail = 2\nfault.read_fail.times = 1\n");
   ReadResult failing = ReadParameters(s.channel);
