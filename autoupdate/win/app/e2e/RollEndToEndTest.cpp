@@ -251,6 +251,17 @@ TEST_F(RollEndToEnd, CancelAtTheStartQuestion) {
   Answer(*app, "自動更新を開始します。", IDCANCEL);
   MessageBoxInfo failure = Answer(*app, "自動更新は異常終了しました。", IDOK);
   EXPECT_EQ(failure.icon, MessageIcon::kExclamation);
+  // The about box from the system menu, and the version it names is the program's own.
+  auto window = WaitWindow(kWindow, app->pid(), kBoxWait);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(window->SysCommand(IDM_ROLL_ABOUT));
+  auto about = WaitWindow("バージョン情報", app->pid(), kBoxWait);
+  ASSERT_TRUE(about) << DescribeProcess(app->pid());
+  EXPECT_EQ(about->Text(IDC_ROLL_ABOUT_PRODUCT), "自動更新ツール Win98版");
+  EXPECT_EQ(about->Text(IDC_ROLL_ABOUT_VERSION), "OrvexRoll Version 2.0.1.1");
+  EXPECT_EQ(au::FileVersionPacked(pkg_ + "OrvexRoll.exe"), 0x02000101u);
+  EXPECT_TRUE(about->Click(IDOK));
+  EXPECT_TRUE(about->WaitGone(10000));
   std::vector<std::string> log = Finish(*app);
   EXPECT_EQ(Code(log, "自動更新開始キャンセル"), "255");
   EXPECT_FALSE(folder_.Exists("docs\\Orvex\\OrvexRoll.recovery"));

@@ -297,7 +297,18 @@ TEST_F(RollWindowTest, NotClosableUntilTheEndAndCopyAllGivesBothTextForms) {
   EXPECT_NE(seen, nullptr);
 }
 
-TEST_F(RollWindowTest, NoInstalledDriverStopsTheStartAndTheWindowClosesItself) {
+TEST_F(RollWindowTest, StartUpStopsAndTheWindowClosesItself) {
+  // Asked for the install folder, the user cancels: logged, and the window closes once the log
+  // is saved. (Nothing registers an install folder for these tests.)
+  ini_ += "InstNotExistMsg=1\n";
+  answers_.Plan("KV-4100CTIアダプター用ツールをインストールしたフォルダが見つかりません。", IDCANCEL);
+  Result cancelled = Start();
+  EXPECT_TRUE(cancelled.closed_by_itself);
+  EXPECT_EQ(CodeOf(cancelled.log, "インストール先フォルダ指定キャンセル"), 2);
+  EXPECT_EQ(cancelled.boxes.size(), 1u);
+  EXPECT_NE(ReadAll(cancelled.run_folder + "OrvexRoll.log").find("インストール先フォルダ指定キャンセル"), std::string::npos);
+
+  // No driver installed.
   DeleteFileW(ToWide(drivers_ + "Orvex.sys").c_str());
   answers_.Plan("KV-4100CTIアダプター用のドライバがインストールされていません。", IDOK);
   Result r = Start();
