@@ -26,7 +26,7 @@ echo "== the update package, a fresh simulated adapter with older firmware and p
 roll_setup "$demo"
 for tool in OrvexSet OrvexFlash; do
   case $(roll_tool $tool) in
-    *roll_test_child.exe) echo "   ($tool.exe is not built yet: the test child stands in for it)" ;;
+    *roll_test_child.exe) echo "   ($tool.exe's automatic mode is not built yet: the test child stands in for it)" ;;
   esac
 done
 (cd "$demo/package" && find . -type f | sort | sed 's/^\.\//   /')

@@ -10,10 +10,18 @@ roll_u8() { iconv -f CP932 -t UTF-8; }
 roll_system32=$WINEPREFIX/drive_c/windows/system32
 roll_folders_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Installer\Folders'
 
+# Tools whose automatic mode is not built yet: the test child takes their place in the package.
+# OrvexSet's automatic parameter update (definition chosen, parameters read and filled, MCPARA.prg
+# saved) comes with a later issue; until then OrvexSet /a ends with a failure report.
+roll_standin_tools=${ROLL_STANDIN_TOOLS-OrvexSet}
+
 # The tools of the package: the real ones when they are built, else the test child in their place.
 roll_tool() {  # name
-  local found
-  found=$(find "$roll_win" -name "$1.exe" -not -path '*/CMakeFiles/*' 2>/dev/null | head -1)
+  local found=""
+  case " $roll_standin_tools " in
+    *" $1 "*) ;;
+    *) found=$(find "$roll_win" -name "$1.exe" -not -path '*/CMakeFiles/*' 2>/dev/null | head -1) ;;
+  esac
   if [ -n "$found" ]; then echo "$found"; else echo "$roll_win/autoupdate/win/app/roll_test_child.exe"; fi
 }
 
