@@ -44,7 +44,8 @@ if [ -f "$demo/run/OLD_MCPARA.prg" ] && [ -f "$demo/run/MCPARA.prg" ]; then
   roll_orvex_exe def diff "$(roll_winpath "$demo/package/Para/Cti_par.txt")" \
     "$(roll_winpath "$demo/run/OLD_MCPARA.prg")" "$(roll_winpath "$demo/run/MCPARA.prg")" | roll_u8 || true
 fi
-echo "== wall time of the run: $roll_seconds s"
+echo "== timing (wall time from start to final box: $roll_seconds s)"
+roll_timing "$demo/run/OrvexRoll.log"
 roll_teardown
 
 echo "== the layers underneath, through the orvex command line"

@@ -195,3 +195,59 @@ roll_capture() {
     /^ *Width:/ {w=$NF} /^ *Height:/ {h=$NF} END {printf "%dx%d+%d+%d", w, h, x, y}')
   import -window root -crop "$geometry" +repage "$2" && echo "screenshot: $2"
 }
+
+# roll_timing LOG: from OrvexRoll's log (code page 932), the update's wall time (from the first
+# entry after the start question to the closing entry) against what it must take: OrvexRoll's
+# fixed waits (after a reset: 0.2 s for the reset packet, 0.1 s after closing, 2 s once the adapter
+# has left, 1.5 s for each look that misses it on its way back, 0.1 s once it is back; else 0.1 s)
+# plus the time the two tools ran (their own waits and the simulated adapter's configured time are
+# inside it). Prints a small table.
+roll_timing() {
+  python3 - "$1" <<'PY'
+import re, sys
+from datetime import datetime
+lines = open(sys.argv[1], "rb").read().decode("cp932").split("\r\n")
+stamp = re.compile(r"^(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\.\d{3}) +\d+  (.*)$")
+entries = []
+for line in lines:
+    m = stamp.match(line)
+    if m:
+        entries.append((datetime.strptime(m.group(1), "%Y/%m/%d %H:%M:%S.%f"), m.group(2)))
+def first(text, after=0):
+    for i in range(after, len(entries)):
+        if entries[i][1].startswith(text):
+            return i
+    return None
+asked = first("接続デバイス・バージョン")
+end = first("", len(entries) - 1)
+for i in range(len(entries) - 1, -1, -1):
+    if entries[i][1].endswith("正常終了") or entries[i][1].endswith("異常終了"):
+        end = i
+        break
+if asked is None or asked + 1 >= len(entries):
+    print("no update in the log"); sys.exit(0)
+start = entries[asked + 1][0]
+wall = (entries[end][0] - start).total_seconds()
+reset = first("ハードウェア・リセット発行") is not None
+fixed = 0.1
+if reset:
+    gone = first("デバイス再起動待機")
+    back = first("デバイス再起動確認")
+    misses = 0
+    if gone is not None and back is not None:
+        # The looks on the way back are 1.5 s apart; the first comes right after the adapter left.
+        misses = max(0, round(((entries[back][0] - entries[gone][0]).total_seconds() - 0.1) / 1.5))
+    fixed = 0.2 + 0.1 + 2.0 + 1.5 * misses + 0.1
+tools = 0.0
+for name in ("パラメータ設定ツール", "バージョン更新ツール"):
+    s = first(name + "起動")
+    e = first(name + "終了")
+    if s is not None and e is not None:
+        tools += (entries[e][0] - entries[s][0]).total_seconds()
+need = fixed + tools
+print("| wall time of the update (start question answered to the closing entry) | %.2f s |" % wall)
+print("| OrvexRoll's fixed waits%s | %.2f s |" % (" (reset, the adapter away and back)" if reset else "", fixed))
+print("| the two tools from start to end | %.2f s |" % tools)
+print("| ratio of the wall time to the fixed waits and the tools' time | %.2f |" % (wall / need if need else 0))
+PY
+}
