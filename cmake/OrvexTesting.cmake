@@ -55,6 +55,10 @@ function(orvex_add_gtest)
   endif()
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${labels}"
     ENVIRONMENT "ORVEX_SOURCE_DIR=${PROJECT_SOURCE_DIR};ORVEX_BINARY_DIR=${PROJECT_BINARY_DIR}")
+  if(T_GUI)
+    # Windows on one display take each other's focus and keyboard input: one GUI test at a time.
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK orvex_display)
+  endif()
 endfunction()
 
 function(orvex_add_fuzzer)

@@ -51,4 +51,5 @@ roll_teardown
 echo "== the layers underneath, through the orvex command line"
 scripts/demo-session.sh > "$demo/session.txt" 2>&1 && echo "   build/demo/session.txt" || echo "   failed: see build/demo/session.txt"
 scripts/demo-orvexset.sh
+scripts/demo-orvexflash.sh "$demo/session"  # the layers' package and adapter
 echo "demo output: $demo"

@@ -30,5 +30,6 @@ scripts/screenshot.sh "$out/about-set-no-device.png" --wait 1 -- "$preview" set 
 scripts/screenshot.sh "$out/sample-dialog.png" --wait 1 -- "$win/common/win/common_win_demo.exe"
 paramtool/editor/win/preview/screenshots.sh "$out"
 scripts/screenshots-orvexset.sh "$out"
+scripts/screenshots-orvexflash.sh
 scripts/roll-screenshots.sh "$out"
 ls -l "$out"

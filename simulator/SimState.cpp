@@ -300,6 +300,7 @@ const std::vector<Key>& Keys() {
     k.push_back(Number("progress_steps", &SimState::progress_steps, 1000));
     k.push_back(Number("progress_interval_ms", &SimState::progress_interval_ms, 600000));
     k.push_back(Number("restart_ms", &SimState::restart_ms, 600000));
+    k.push_back(Flag("restart_after_failure", &SimState::restart_after_failure));
     k.push_back(Number("reset_away_ms", &SimState::reset_away_ms, 600000));
     k.push_back(Number("read_block_ms", &SimState::read_block_ms, 600000));
     k.push_back({"away_until",

@@ -93,6 +93,7 @@ struct SimState {
   uint32_t progress_steps = 4;  // progress records per phase
   uint32_t progress_interval_ms = 80;
   uint32_t restart_ms = 1500;     // away from the bus after a program write
+  bool restart_after_failure = false;  // a write the adapter refuses at its end restarts it too
   uint32_t reset_away_ms = 3000;  // away from the bus after a hardware reset
   uint32_t read_block_ms = 2;
   int64_t away_until = 0;  // milliseconds since 1970 (UTC) until the adapter returns

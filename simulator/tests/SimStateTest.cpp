@@ -160,3 +160,13 @@ TEST(SimState, WritingBackKeepsTheFileAndChangesOnlyWhatChanged) {
   EXPECT_TRUE(again.faults.reset_fail.on);
   EXPECT_EQ(again.away_until, 12345);
 }
+
+TEST(SimState, RestartAfterAFailedWriteIsASwitch) {
+  SimState s;
+  std::string error;
+  EXPECT_FALSE(s.restart_after_failure);
+  ASSERT_TRUE(ApplySimStateLines("restart_after_failure = 1\n", &s, &error)) << error;
+  EXPECT_TRUE(s.restart_after_failure);
+  EXPECT_NE(UpdateSimStateText("", s).find("restart_after_failure = 1"), std::string::npos);
+  EXPECT_FALSE(ApplySimStateLines("restart_after_failure = 2\n", &s, &error));
+}

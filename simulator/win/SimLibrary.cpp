@@ -311,6 +311,8 @@ std::optional<SimLibrary::Delivery> SimLibrary::Process(Event& e) {
           state_ = std::move(now);
         }
         Schedule(*c, state_.Scaled(kRestartDelayMs), EventKind::kRestart);
+      } else if (state_.restart_after_failure) {
+        Schedule(*c, state_.Scaled(kRestartDelayMs), EventKind::kRestart);
       }
       Record end = EndRecord(state_.channels, w.completion);
       w.steps.clear();

@@ -1,0 +1,45 @@
+/* OrvexFlash's resource numbers, for its .rc file and its code. */
+#pragma once
+
+#define IDI_FLASH 1
+
+#define IDS_FLASH_ABOUT 101
+#define IDS_FLASH_SETTINGS 102
+#define IDS_FLASH_HELP 103
+
+/* Main window (dialog 120) and its menus. */
+#define IDD_FLASH_MAIN 120
+#define IDR_FLASH_MENU 128
+#define IDR_FLASH_CONTEXT 132
+#define IDC_MAIN_CLOSE 2000
+#define IDC_MAIN_UPDATE 2001
+#define IDC_MAIN_RESET 2002
+#define IDC_MAIN_CLIP 2003
+#define IDC_MAIN_FOLDER 2004
+#define IDC_MAIN_CHOOSE_FOLDER 2005
+#define IDC_MAIN_FILES 2006
+#define IDC_MAIN_DEVICES 2007
+#define IDC_MAIN_DEVICE_GROUP 2008
+#define IDM_FLASH_ABOUT 16
+#define IDM_FLASH_SETTINGS 32
+#define IDM_FLASH_HELP 48
+#define IDM_FLASH_EXIT 57665
+#define IDM_FLASH_EXTENSION 33000
+#define IDM_FLASH_REFRESH 33001
+
+/* System settings (dialog 121). */
+#define IDD_FLASH_SETTINGS 121
+#define IDC_SETTINGS_DRIVER 4000
+#define IDC_SETTINGS_LIBRARY 4001
+#define IDC_SETTINGS_PERMISSION 4002
+#define IDC_SETTINGS_SHOW_ALL 4003
+
+/* Update dialog (129). */
+#define IDD_FLASH_UPDATE 129
+#define IDC_UPDATE_CLOSE 3000
+#define IDC_UPDATE_PROGRESS 3001
+#define IDC_UPDATE_STATUS 3002
+
+/* Extension dialog (130). */
+#define IDD_FLASH_EXTENSION 130
+#define IDC_EXTENSION_EDIT 4100
