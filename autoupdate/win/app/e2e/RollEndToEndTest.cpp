@@ -14,6 +14,7 @@
 #include "RecoveryFile.h"
 #include "RollIds.h"
 #include "SimDriver.h"
+#include "TestImages.h"
 #include "UiDriver.h"
 #include "UpdateInfoFile.h"
 #include "Wide.h"
@@ -121,6 +122,21 @@ class RollEndToEnd : public ::testing::Test {
       RegCloseKey(key);
     }
   }
+
+  // The real OrvexFlash as the version update tool, with three program images one version above
+  // the simulated adapter's (main controller CPU and DSP, the INS64 board's CPU). The main board is
+  // of the first generation, whose main controller programs these images are.
+  void UseRealVersionUpdateTool() {
+    ASSERT_FALSE(folder_.AddFile(BuildPath("flashtool/win/OrvexFlash.exe"), "Bin\\OrvexFlash.exe").empty());
+    folder_.Sub("Prg");
+    ASSERT_TRUE(folder_.Write("Prg\\McCPU.prg", Bytes(test::ProgramImage(0x00, 0x00, 0x1011, 4096))));
+    ASSERT_TRUE(folder_.Write("Prg\\McDSP.prg", Bytes(test::ProgramImage(0x01, 0x00, 0x1106, 4096))));
+    ASSERT_TRUE(folder_.Write("Prg\\Ins64Cpu.prg", Bytes(test::ProgramImage(0x10, 0x00, 0x1106, 4096))));
+    ini_ += "DeviceWaitTime=30\r\nPrgFile1=Prg\\McDSP.prg\r\nPrgFile2=Prg\\Ins64Cpu.prg\r\n";
+    // Slow enough progress for the tool to follow every record.
+    sim_.Set("mc = 0x00 0x1105 0x1010 0x2001 0x0100\nprogress_steps = 2\nprogress_interval_ms = 1000\n");
+  }
+  static std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
 
   void UseTestChild(const char* tool) {
     folder_.AddFile(BuildPath("autoupdate/win/app/roll_test_child.exe"), std::string("Bin\\") + tool + ".exe");
@@ -345,4 +361,58 @@ TEST_F(RollEndToEnd, ChildKilledDuringItsRunLeavesARepairThatCompletesTheUpdate)
   std::string continued = ReadAll(failed_run + "OrvexRoll.log");
   EXPECT_EQ(continued.rfind(failed_log, 0), 0u);
   EXPECT_GT(continued.size(), failed_log.size());
+}
+
+TEST_F(RollEndToEnd, RealVersionUpdateToolBringsEveryProcessorToThePackage) {
+  UseRealVersionUpdateTool();
+  auto app = Start();
+  ASSERT_TRUE(app);
+  Answer(*app, "自動更新を開始します。", IDOK);
+  Answer(*app, "自動更新は正常終了しました。", IDOK, kRunWait);
+  std::vector<std::string> log = Finish(*app);
+  std::string listed;
+  for (const std::string& line : log) listed += line + "\n";
+  EXPECT_TRUE(Has(log, "自動更新成功 Cnt = 3 / 3")) << listed;
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().substr(29), std::string(kTitle) + "正常終了");
+  sim::SimState state = sim_.State();
+  EXPECT_EQ(state.mc.words[sim::kWordMcCpu], 0x1011);
+  EXPECT_EQ(state.mc.words[sim::kWordMcDsp], 0x1106);
+  EXPECT_EQ(state.boards.at(3).words[2], 0x1106);
+  EXPECT_FALSE(folder_.Exists("docs\\Orvex\\OrvexRoll.recovery"));
+}
+
+TEST_F(RollEndToEnd, WriteFailureLeavesARecoveryFileAndTheRepairCompletesTheUpdate) {
+  UseRealVersionUpdateTool();
+  // No retries inside the tool; the adapter refuses the first image once and restarts.
+  ini_ += "DeviceNumRetry=0\r\n";
+  sim_.Set("restart_after_failure = 1\nfault.write_result = 0x12\nfault.write_result.times = 1\n");
+  auto app = Start();
+  ASSERT_TRUE(app);
+  Answer(*app, "自動更新を開始します。", IDOK);
+  Answer(*app, "自動更新は異常終了しました。\n\n更新リトライ回数オーバー", IDCANCEL, kRunWait);
+  Answer(*app, "このまま終了すると", IDYES);
+  Finish(*app);
+  au::RecoveryRecord record;
+  ASSERT_EQ(au::LoadRecoveryFile(RecoveryPath(), &record), 0u);
+  EXPECT_EQ(record.failure_state, 256);
+  EXPECT_EQ(record.stage, 2);  // the first listed file
+  const std::string failed_run = au::RecoveryFolder(record);
+  const std::string failed_log = ReadAll(failed_run + "OrvexRoll.log");
+  EXPECT_NE(failed_log.find("更新リトライ回数オーバー"), std::string::npos);
+
+  app = Start();
+  ASSERT_TRUE(app);
+  Answer(*app, "前回の自動更新は異常終了しています。", IDYES);
+  Answer(*app, "自動更新は正常終了しました。", IDOK, kRunWait);
+  std::vector<std::string> log = Finish(*app);
+  EXPECT_TRUE(Has(log, "修復情報保存フォルダ選択"));
+  std::string listed;
+  for (const std::string& line : log) listed += line + "\n";
+  EXPECT_NE(listed.find("修復処理実行(2, "), std::string::npos);  // the tool resumes at the failed file
+  EXPECT_EQ(sim_.State().mc.words[sim::kWordMcCpu], 0x1011);
+  EXPECT_FALSE(folder_.Exists("docs\\Orvex\\OrvexRoll.recovery"));
+  std::string continued = ReadAll(failed_run + "OrvexRoll.log");
+  EXPECT_EQ(continued.rfind(failed_log, 0), 0u);
+  EXPECT_NE(continued.find("修復更新成功", failed_log.size()), std::string::npos);
 }
