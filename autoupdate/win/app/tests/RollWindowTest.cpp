@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "MainWindow.h"
-#include "RecoveryFile.h"
 #include "RollIds.h"
 #include "ScratchFolder.h"
 #include "ShowMessage.h"
@@ -141,7 +140,6 @@ class RollWindowTest : public ::testing::Test {
     RemoveDirectoryW(base.c_str());
   }
 
-  void Script(const char* tool, const std::string& steps) { ASSERT_TRUE(WriteAll(child_ + tool + ".txt", steps)); }
   std::string Calls(const char* tool) { return ReadAll(child_ + tool + ".calls"); }
 
   RollConfig Config() {
@@ -223,45 +221,9 @@ class RollWindowTest : public ::testing::Test {
 };
 
 const char kStart[] = "自動更新を開始します。";
-const char kSuccess[] = "自動更新は正常終了しました。";
 const char kFailure[] = "自動更新は異常終了しました。";
-const char kRetry[] = "自動更新は異常終了しました。\n\n";
-const char kStop[] = "このまま終了すると";
 
 }  // namespace
-
-TEST_F(RollWindowTest, FailedRunLeavesARecoveryFileAndTheRepairCompletesIt) {
-  Script("OrvexFlash", "fail 256 3 0x20001 : デバイス書込失敗\nsuccess\n");
-  answers_.Plan(kStart, IDOK);
-  answers_.Plan(kRetry, IDCANCEL);
-  answers_.Plan(kStop, IDYES);
-  Result first = Start();
-  EXPECT_EQ(first.state.run_phase, kPhaseFirstFailed);
-  EXPECT_EQ(first.boxes.size(), 3u);  // no failure box after the declined retry
-  RecoveryRecord record;
-  ASSERT_EQ(LoadRecoveryFile(docs_ + "Orvex\\OrvexRoll.recovery", &record), 0u);
-  EXPECT_EQ(record.failure_state, 256);
-  EXPECT_EQ(record.stage, 3);
-  EXPECT_EQ(record.resume_value, 0x20001u);
-  EXPECT_EQ(RecoveryFolder(record), first.run_folder);
-  const std::string first_log = ReadAll(first.run_folder + "OrvexRoll.log");
-
-  // The next start offers the repair; Yes continues in the failed run's folder.
-  answers_.Plan("前回の自動更新は異常終了しています。", IDYES);
-  answers_.Plan(kSuccess, IDOK);
-  Result repair = Start();
-  EXPECT_TRUE(repair.state.succeeded);
-  EXPECT_EQ(repair.run_folder, first.run_folder);
-  EXPECT_TRUE(Has(repair.log, "修復情報保存フォルダ選択"));
-  EXPECT_FALSE(Has(repair.log, "パラメータ設定ツール起動"));  // stage 3: straight to the version update
-  EXPECT_NE(Calls("OrvexFlash").find("count=1 stage=3 resume=20001"), std::string::npos);
-  EXPECT_FALSE(Exists(docs_ + "Orvex\\OrvexRoll.recovery"));
-  // The repair's log continues the failed run's log; this start's own folder is gone.
-  std::string log = ReadAll(first.run_folder + "OrvexRoll.log");
-  EXPECT_EQ(log.rfind(first_log, 0), 0u);
-  EXPECT_GT(log.size(), first_log.size());
-  EXPECT_NE(log.find("正常終了", first_log.size()), std::string::npos);
-}
 
 TEST_F(RollWindowTest, NotClosableUntilTheEndAndCopyAllGivesBothTextForms) {
   HWND seen = nullptr;
