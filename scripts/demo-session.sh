@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-env.sh
+source scripts/roll-package.sh  # roll_fix_checksum
 
 root=$ORVEX_BUILD_ROOT
 demo=$root/demo/session
@@ -50,19 +51,9 @@ orvex_exe sim session --write "$(winpath "$pkg/MC_CPU.prg")" | u8
 echo "== write the parameter save file into the adapter and see what changed"
 orvex_exe def new "$(winpath "$pkg/Cti_par.txt")" -o "$(winpath "$demo/OLD_MCPARA.prg")"
 # A technician's change: the first channel moves to command block 2.
-python3 - "$demo/OLD_MCPARA.prg" "$pkg/MCPARA.prg" <<'PY'
-import sys
-data = bytearray(open(sys.argv[1], "rb").read())
-data[32] = 2
-body_sum = 0
-for i in range(10, len(data) - 1, 2):
-    body_sum += data[i] | (data[i + 1] << 8)
-if (len(data) - 10) % 2:
-    body_sum += data[-1]
-csum = (~body_sum) & 0xFFFF
-data[8], data[9] = csum & 0xFF, csum >> 8
-open(sys.argv[2], "wb").write(data)
-PY
+cp "$demo/OLD_MCPARA.prg" "$pkg/MCPARA.prg"
+printf '\x02' | dd of="$pkg/MCPARA.prg" bs=1 seek=32 conv=notrunc status=none
+roll_fix_checksum "$pkg/MCPARA.prg"
 orvex_exe sim session --write "$(winpath "$pkg/MCPARA.prg")" --no-reset | u8 | grep -E 'program write|WriteProgramImage|end:|parameter read|valid parameter' || true
 orvex_exe def diff "$(winpath "$pkg/Cti_par.txt")" "$(winpath "$demo/OLD_MCPARA.prg")" \
   "$(winpath "$demo/adapter/Parameters.prg")" | u8 || true
