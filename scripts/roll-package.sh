@@ -137,6 +137,7 @@ roll_remove_driver() {
 # names the adapter afterwards. roll_teardown removes what went into the prefix.
 roll_setup() {
   local dir=$1
+  roll_runs_before=$(ls "$WINEPREFIX/drive_c/OrvexRoll" 2>/dev/null || true)
   mkdir -p "$dir/documents"
   roll_make_package "$dir/package"
   roll_make_adapter "$dir/adapter" "$dir/package/Para/Cti_par.txt"
@@ -144,7 +145,15 @@ roll_setup() {
   roll_install_driver "$dir/installed"
   cp "$dir/package/Bin/OrvexSet.exe" "$dir/package/Para/Cti_par.txt" "$dir/installed/Bin/"
 }
-roll_teardown() { roll_remove_driver || true; }
+roll_teardown() {
+  roll_remove_driver || true
+  # A run that did not get to its end leaves its folder on the Windows drive.
+  local run
+  for run in $(ls "$WINEPREFIX/drive_c/OrvexRoll" 2>/dev/null); do
+    case $'\n'"${roll_runs_before:-}"$'\n' in *$'\n'"$run"$'\n'*) ;; *) rm -rf "$WINEPREFIX/drive_c/OrvexRoll/$run" ;; esac
+  done
+  rmdir "$WINEPREFIX/drive_c/OrvexRoll" 2>/dev/null || true
+}
 
 roll_ui() { "$ORVEX_ROOT/scripts/wine-run" "$roll_win/tools/uidriver/orvexui.exe" "$@"; }
 roll_caption="KV-4100CTIアダプター自動更新"
