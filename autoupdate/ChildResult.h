@@ -14,9 +14,16 @@ struct ChildResult {
   int32_t code = 0;   // 0 until a report with a non-zero code arrives; 1 = success
   int32_t value = 0;  // lParam of that report
   std::string failure_reason;
+  // Every report, progress lines included: whether one came, and the value of the last one (the
+  // version update tool sends its current stage with each).
+  bool any_report = false;
+  int32_t last_value = 0;
 
   // Before each child start; the failure reason survives (only a retry clears it).
-  void ResetCode() { code = 0; }
+  void ResetCode() {
+    code = 0;
+    any_report = false;
+  }
   bool Succeeded() const { return code == kReportSuccessCode; }
 
   static constexpr int32_t kReportSuccessCode = 1;

@@ -1,76 +1,55 @@
 #!/usr/bin/env bash
-# make demo: builds the suite and runs the most complete end-to-end job that exists on the
-# simulated adapter. Output folder: build/demo.
+# make demo: the suite's main job end to end. A technician's update package (OrvexRoll.exe and
+# its OrvexRoll.ini, OrvexSet.exe, OrvexFlash.exe, the definition file, program images for every
+# processor, newer driver and library files) meets a simulated adapter with older firmware and
+# parameters and an older installed driver; OrvexRoll runs under Xvfb, its start question and
+# final box answered through the UI driver. Output folder: build/demo (the log, the run folder,
+# screenshots of the log window).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/xvfb.sh
-trap orvex_stop_all EXIT
+# The trap runs without -e, so the display and the Wine server always go.
+trap 'set +e; roll_teardown >/dev/null 2>&1; orvex_stop_all' EXIT
 
 scripts/build.sh windows host
 scripts/wine-prefix.sh
 orvex_start_xvfb
 wineserver -p60 >/dev/null 2>&1 </dev/null
+source scripts/roll-package.sh
 
-root=$ORVEX_BUILD_ROOT
-demo=$root/demo
+demo=$ORVEX_BUILD_ROOT/demo
 rm -rf "$demo"
-mkdir -p "$demo/package"
-orvex="$root/host/tools/orvex"
-here=$PWD
-# orvex.exe's text output is redirected here, so it would be code page 932: ask for UTF-8.
-orvex_exe() { "$here/scripts/wine-run" "$root/windows/tools/orvex.exe" --encoding utf-8 "$@"; }
-u8() { cat; }
+mkdir -p "$demo"
+versions() { roll_orvex_exe sim show | roll_u8 | grep -E '^(mc|board\.[0-9]+) ' || true; }
 
-echo "== update package: program images for the adapter's processors"
-head -c 65536 /dev/urandom > "$demo/payload.bin"
-"$orvex" prg make --magic KV4100 --kind 0x00 --subkind 0x00 --version 2.103 --ext 1,0,0x0120 -o "$demo/package/MC_CPU.prg" "$demo/payload.bin"
-"$orvex" prg make --magic KV4100 --kind 0x01 --subkind 0x00 --version 2.040 -o "$demo/package/MC_DSP.prg" "$demo/payload.bin"
-"$orvex" prg make --magic KV4100 --kind 0x10 --subkind 0x00 --version 1.012 -o "$demo/package/INS64_CPU.prg" "$demo/payload.bin"
-"$orvex" prg make --magic KV4100 --kind 0x10 --subkind 0x20 --version 1.300 -o "$demo/package/INS1500_CPU.prg" "$demo/payload.bin"
-"$orvex" prg make --magic PV4100 --kind 0x20 --subkind 0x40 --version 3.001 -o "$demo/package/PV_CPU.prg" "$demo/payload.bin"
-"$orvex" prg make --magic KV4100 --kind 0x35 --subkind 0x02 --version 1.000 --name ANALOG-TRK -o "$demo/package/ANALOG_TRK.prg" "$demo/payload.bin"
-echo "== the images as orvex.exe (under Wine) lists them"
-(cd "$demo/package" && for f in *.prg; do orvex_exe prg info "$f" | u8; echo; done)
-winpath() { echo "Z:${1//\//\\}"; }
-pkg=$demo/package
+echo "== the update package, a fresh simulated adapter with older firmware and parameters, an older driver"
+roll_setup "$demo"
+for tool in OrvexSet OrvexFlash; do
+  case $(roll_tool $tool) in
+    *roll_test_child.exe) echo "   ($tool.exe's automatic mode is not built yet: the test child stands in for it)" ;;
+  esac
+done
+(cd "$demo/package" && find . -type f | sort | sed 's/^\.\//   /')
+versions | tee "$demo/versions-before.txt"
 
-echo "== the update information file: the template OrvexRoll writes, as OrvexRoll reads it"
-orvex_exe ini template -o "$(winpath "$pkg/OrvexRoll.ini")"
-orvex_exe ini show "$(winpath "$pkg/OrvexRoll.ini")" | u8 | head -20 || true
+echo "== OrvexRoll.exe"
+roll_run "$demo" "" "$demo/log-window.png"
+echo "== the log file"
+roll_u8 < "$demo/run/OrvexRoll.log"
+echo "== the adapter before and after"
+versions > "$demo/versions-after.txt"
+diff "$demo/versions-before.txt" "$demo/versions-after.txt" || true
+if [ -f "$demo/run/OLD_MCPARA.prg" ] && [ -f "$demo/run/MCPARA.prg" ]; then
+  echo "== what the parameter update changed: orvex def diff OLD_MCPARA.prg MCPARA.prg"
+  roll_orvex_exe def diff "$(roll_winpath "$demo/package/Para/Cti_par.txt")" \
+    "$(roll_winpath "$demo/run/OLD_MCPARA.prg")" "$(roll_winpath "$demo/run/MCPARA.prg")" | roll_u8 || true
+fi
+echo "== timing (wall time from start to final box: $roll_seconds s)"
+roll_timing "$demo/run/OrvexRoll.log"
+roll_teardown
 
-echo "== the parameter definition file: check it and build the save file of its initial values"
-cp paramtool/model/Cti_par.txt "$pkg/Cti_par.txt"
-orvex_exe def check "$(winpath "$pkg/Cti_par.txt")" | u8
-orvex_exe def new "$(winpath "$pkg/Cti_par.txt")" -o "$(winpath "$pkg/MCPARA.prg")"
-orvex_exe prg info "$(winpath "$pkg/MCPARA.prg")" | u8
-
-echo "== a whole device session on the simulated adapter: read, write a program, restart, reset"
-mkdir -p "$demo/adapter"
-orvex_exe sim init "$(winpath "$demo/adapter")"
-export ORVEX_SIM=$(winpath "$demo/adapter")
-orvex_exe sim set time_scale=25
-orvex_exe sim session --write "$(winpath "$pkg/MC_CPU.prg")" | u8
-
-echo "== write the parameter save file into the adapter and see what changed"
-orvex_exe def new "$(winpath "$pkg/Cti_par.txt")" -o "$(winpath "$demo/OLD_MCPARA.prg")"
-# A technician's change: the first channel moves to command block 2.
-python3 - "$demo/OLD_MCPARA.prg" "$pkg/MCPARA.prg" <<'PY'
-import sys
-data = bytearray(open(sys.argv[1], "rb").read())
-data[32] = 2
-body_sum = 0
-for i in range(10, len(data) - 1, 2):
-    body_sum += data[i] | (data[i + 1] << 8)
-if (len(data) - 10) % 2:
-    body_sum += data[-1]
-csum = (~body_sum) & 0xFFFF
-data[8], data[9] = csum & 0xFF, csum >> 8
-open(sys.argv[2], "wb").write(data)
-PY
-orvex_exe sim session --write "$(winpath "$pkg/MCPARA.prg")" --no-reset | u8 | grep -E 'program write|WriteProgramImage|end:|parameter read|valid parameter' || true
-orvex_exe def diff "$(winpath "$pkg/Cti_par.txt")" "$(winpath "$demo/OLD_MCPARA.prg")" \
-  "$(winpath "$demo/adapter/Parameters.prg")" | u8 || true
-unset ORVEX_SIM
+echo "== the layers underneath, through the orvex command line"
+scripts/demo-session.sh > "$demo/session.txt" 2>&1 && echo "   build/demo/session.txt" || echo "   failed: see build/demo/session.txt"
 scripts/demo-orvexset.sh
-scripts/demo-orvexflash.sh "$demo"
+scripts/demo-orvexflash.sh "$demo/session"  # the layers' package and adapter
 echo "demo output: $demo"

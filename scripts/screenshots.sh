@@ -31,4 +31,5 @@ scripts/screenshot.sh "$out/sample-dialog.png" --wait 1 -- "$win/common/win/comm
 paramtool/editor/win/preview/screenshots.sh "$out"
 scripts/screenshots-orvexset.sh "$out"
 scripts/screenshots-orvexflash.sh
+scripts/roll-screenshots.sh "$out"
 ls -l "$out"

@@ -257,6 +257,15 @@ const std::vector<Key>& Keys() {
     k.push_back(Number("product_kind", &SimState::product_kind, 0xFFFF));
     k.push_back(Version("library_version", &SimState::library_version));
     k.push_back(Version("driver_version", &SimState::driver_version));
+    k.push_back({"driver_file",
+                 [](std::string_view v, SimState& s) {
+                   if (v.size() > 259) return false;
+                   s.driver_file = std::string(v);
+                   return true;
+                 },
+                 [](const SimState& s) {
+                   return s.driver_file.empty() ? std::nullopt : std::optional<std::string>(s.driver_file);
+                 }});
     k.push_back(Number("driver_detail", &SimState::driver_detail, 0xFFFFFFFF, true));
     k.push_back(Flag("driver_debug_supported", &SimState::driver_debug_supported));
     k.push_back(Number("driver_debug_level", &SimState::driver_debug_level, 0xFFFFFFFF, true));

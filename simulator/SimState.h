@@ -76,6 +76,9 @@ struct SimState {
   uint32_t product_kind = 1;
   uint32_t library_version = 0x01010203;
   uint32_t driver_version = 0x01010400;
+  // An installed driver file (Windows path): when set and it has a version resource, the driver
+  // answers with that file's version, so a replaced driver shows its new version.
+  std::string driver_file;
   uint32_t driver_detail = 3;
   bool driver_debug_supported = true;
   uint32_t driver_debug_level = 0;

@@ -16,6 +16,8 @@ void ReportMapping::ClearText() { ClearReportText(Bytes(), Mapped() ? kReportBuf
 
 std::string ReportMapping::Text() const { return GetReportText(Bytes(), Mapped() ? kReportBufferSize : 0); }
 
+void ReportMapping::SetResumeValue(uint32_t value) { PutResumeValue(Bytes(), Mapped() ? kReportBufferSize : 0, value); }
+
 uint32_t ReportMapping::ResumeValue() const { return GetResumeValue(Bytes(), Mapped() ? kReportBufferSize : 0); }
 
 }  // namespace orvex::autoupdate

@@ -32,6 +32,8 @@ class ReportMapping {
   // The text the child placed there, and the version update tool's resume value at 1020.
   std::string Text() const;
   uint32_t ResumeValue() const;
+  // The value a child finds at 1020 until it writes its own.
+  void SetResumeValue(uint32_t value);
 
   static const char* CreateFailureText() { return "メモリマップド・ファイルの作成に失敗しました。"; }
   static const char* MapFailureText() { return "メモリマップド・ファイルのビュー割当に失敗しました。"; }

@@ -39,6 +39,7 @@ TEST(SimState, ReadsTheDefaultFileAndEveryForm) {
       "# comment\r\n"
       "  present = 0  \r\n"
       "driver_version = 1.1.3.255\n"
+      "driver_file = C:\\windows\\system32\\drivers\\Orvex.sys\n"
       "driver_detail = 0x1004\n"
       "device_text2 = テスト機 # not a comment\n"
       "board.2 = 0x14 0 0x1001\n"
@@ -51,6 +52,8 @@ TEST(SimState, ReadsTheDefaultFileAndEveryForm) {
       "away_until = 1700000000000\n");
   EXPECT_FALSE(s.present);
   EXPECT_EQ(s.driver_version, 0x010103FFu);
+  EXPECT_EQ(s.driver_file, "C:\\windows\\system32\\drivers\\Orvex.sys");
+  EXPECT_EQ(UpdateSimStateText("", d).find("driver_file"), std::string::npos);  // unset: not written
   EXPECT_EQ(s.driver_detail, 0x1004u);
   EXPECT_EQ(s.device_text[1], "テスト機 # not a comment");
   EXPECT_EQ(s.boards.at(2).kind, 0x14);

@@ -4,6 +4,8 @@
 #include "SimDevice.h"
 #include "SimOperations.h"
 #include "SimStore.h"
+#include "VersionResource.h"
+#include "VersionText.h"
 
 namespace orvex::sim {
 namespace {
@@ -51,6 +53,9 @@ class SimulatedDriver : public DeviceDriver {
     SimState state;
     if (!Answering(device, &state)) return false;
     uint8_t reply[kDriverReplySize];
+    if (!state.driver_file.empty()) {
+      if (auto text = ReadVersionString(state.driver_file, "041104b0")) state.driver_version = ParseVersionPacked(*text);
+    }
     BuildDriverVersionReply(state, reply);
     out->version = GetLe32(reply);
     out->detail = GetLe32(reply + 4);

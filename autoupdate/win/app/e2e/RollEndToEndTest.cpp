@@ -1,0 +1,418 @@
+// The real OrvexRoll.exe, driven from outside through the UI driver as a technician would: an
+// update package in a scratch folder, the driver and library installed in this Wine prefix's
+// system folder, the install folder registered as Windows Installer does, the simulated adapter,
+// and as the two tools either the real OrvexSet and OrvexFlash or the scripted test child.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "DeviceDriver.h"
+#include "ProgramFolder.h"
+#include "RecoveryFile.h"
+#include "RollIds.h"
+#include "SimDriver.h"
+#include "TestImages.h"
+#include "UiDriver.h"
+#include "UpdateInfoFile.h"
+#include "Wide.h"
+
+using namespace orvex;
+using namespace orvex::uidriver;
+using orvex::autoupdate::test_support::ReadAll;
+using orvex::autoupdate::test_support::WriteAll;
+namespace au = orvex::autoupdate;
+
+namespace {
+
+const char kTitle[] = "KV-4100CTIアダプター自動更新";
+const char kWindow[] = "KV-4100CTIアダプター自動更新 <Win98>";
+const char kFoldersKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
+constexpr DWORD kBoxWait = 60000;
+constexpr DWORD kRunWait = 180000;
+
+std::string SystemFolder() {
+  wchar_t buffer[MAX_PATH];
+  UINT n = GetSystemDirectoryW(buffer, MAX_PATH);
+  return FromWide(std::wstring_view(buffer, n)) + "\\";
+}
+
+// The run folders under the Windows drive's OrvexRoll\ folder.
+std::set<std::string> RunFolders() {
+  std::set<std::string> out;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(L"C:\\OrvexRoll\\*", &data);
+  if (find == INVALID_HANDLE_VALUE) return out;
+  do {
+    std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") out.insert("C:\\OrvexRoll\\" + FromWide(name) + "\\");
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return out;
+}
+
+void RemoveRunFolder(const std::string& folder) {
+  for (const char* sub : {"Old\\", ""}) {
+    WIN32_FIND_DATAW data;
+    std::wstring base = ToWide(folder + sub);
+    HANDLE find = FindFirstFileW((base + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) continue;
+    do {
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((base + data.cFileName).c_str());
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    RemoveDirectoryW(base.c_str());
+  }
+}
+
+class RollEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pkg_ = folder_.Path();
+    ASSERT_FALSE(folder_.AddProgram("autoupdate/win/app/OrvexRoll.exe").empty());
+    folder_.Sub("Bin");
+    folder_.Sub("Driver");
+    for (const char* name : {"Orvex.sys", "Orvex.inf", "Orvex2.sys", "Orvex2.inf", "Orvex.dll"}) {
+      folder_.AddFile(BuildPath(std::string("simulator/standin/package/") + name), std::string("Driver\\") + name);
+    }
+    UseTestChild("OrvexSet");
+    UseTestChild("OrvexFlash");
+    docs_ = folder_.Sub("docs");
+    child_ = folder_.Sub("child");
+    installed_ = folder_.Sub("installed");
+    folder_.Sub("installed\\Bin");
+    folder_.AddFile(BuildPath("autoupdate/win/app/roll_test_child.exe"), "installed\\Bin\\OrvexSet.exe");
+    ini_ = "DeviceName=KV-4100CTIアダプター\r\nTitleName=自動更新\r\nDriverUpdate=1\r\nVerUpProg=Bin\\OrvexFlash.exe\r\n"
+           "ParaProg=Bin\\OrvexSet.exe\r\nSysFile0=Driver\\Orvex.sys\r\nSysFile1=Driver\\Orvex.inf\r\n"
+           "SysFile2=Driver\\Orvex2.sys\r\nSysFile3=Driver\\Orvex2.inf\r\nDllFile0=Driver\\Orvex.dll\r\n"
+           "PrgFile0=Prg\\McCPU.prg\r\nDefFile0=Para\\Cti_par.txt\r\n";
+
+    // The driver and library as installed with the adapter, and the tools' folder as registered.
+    system_ = SystemFolder();
+    ASSERT_TRUE(CopyFileW(ToWide(BuildPath("simulator/standin/installed/Orvex.sys")).c_str(),
+                          ToWide(system_ + "drivers\\Orvex.sys").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(ToWide(BuildPath("simulator/Orvex.dll")).c_str(), ToWide(system_ + "Orvex.dll").c_str(),
+                          FALSE));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, ToWide(kFoldersKey).c_str(), 0, nullptr, 0,
+                              KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, ToWide(installed_ + "Bin\\").c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
+                   sizeof(wchar_t));
+    RegCloseKey(key);
+
+    sim_.Set("reset_away_ms = 12000\nrestart_ms = 2000\ndriver_file = " + system_ + "drivers\\Orvex.sys\n");
+    runs_before_ = RunFolders();
+  }
+
+  void TearDown() override {
+    for (const std::string& folder : RunFolders()) {
+      if (!runs_before_.count(folder)) RemoveRunFolder(folder);
+    }
+    RemoveDirectoryW(L"C:\\OrvexRoll");
+    for (const char* file : {"drivers\\Orvex.sys", "drivers\\Orvex2.sys", "Orvex.dll"}) {
+      DeleteFileW(ToWide(system_ + file).c_str());
+    }
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, ToWide(kFoldersKey).c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key) ==
+        ERROR_SUCCESS) {
+      RegDeleteValueW(key, ToWide(installed_ + "Bin\\").c_str());
+      RegCloseKey(key);
+    }
+  }
+
+  // The real OrvexFlash as the version update tool, with three program images one version above
+  // the simulated adapter's (main controller CPU and DSP, the INS64 board's CPU). The main board is
+  // of the first generation, whose main controller programs these images are.
+  void UseRealVersionUpdateTool() {
+    ASSERT_FALSE(folder_.AddFile(BuildPath("flashtool/win/OrvexFlash.exe"), "Bin\\OrvexFlash.exe").empty());
+    folder_.Sub("Prg");
+    ASSERT_TRUE(folder_.Write("Prg\\McCPU.prg", Bytes(test::ProgramImage(0x00, 0x00, 0x1011, 4096))));
+    ASSERT_TRUE(folder_.Write("Prg\\McDSP.prg", Bytes(test::ProgramImage(0x01, 0x00, 0x1106, 4096))));
+    ASSERT_TRUE(folder_.Write("Prg\\Ins64Cpu.prg", Bytes(test::ProgramImage(0x10, 0x00, 0x1106, 4096))));
+    ini_ += "DeviceWaitTime=30\r\nPrgFile1=Prg\\McDSP.prg\r\nPrgFile2=Prg\\Ins64Cpu.prg\r\n";
+    // Slow enough progress for the tool to follow every record.
+    sim_.Set("mc = 0x00 0x1105 0x1010 0x2001 0x0100\nprogress_steps = 2\nprogress_interval_ms = 1000\n");
+  }
+  static std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+  void UseTestChild(const char* tool) {
+    folder_.AddFile(BuildPath("autoupdate/win/app/roll_test_child.exe"), std::string("Bin\\") + tool + ".exe");
+  }
+  void Script(const char* tool, const std::string& steps) { ASSERT_TRUE(WriteAll(child_ + tool + ".txt", steps)); }
+  std::string Calls(const char* tool) { return ReadAll(child_ + tool + ".calls"); }
+  std::string RecoveryPath() { return docs_ + "Orvex\\OrvexRoll.recovery"; }
+
+  // OrvexRoll started from its package with the package and documents folders as arguments.
+  std::optional<DrivenProcess> Start() {
+    EXPECT_TRUE(folder_.Write("OrvexRoll.ini", ini_));
+    std::string error;
+    // Folders without their last '\': before a closing quote it would escape the quote.
+    auto bare = [](const std::string& folder) { return folder.substr(0, folder.size() - 1); };
+    auto app = DrivenProcess::Start(pkg_ + "OrvexRoll.exe", "\"" + bare(pkg_) + "\" \"" + bare(docs_) + "\"", pkg_,
+                                    {{"ORVEX_TEST_CHILD", child_}}, false, &error);
+    EXPECT_TRUE(app) << error;
+    return app;
+  }
+
+  // The next message box, checked against the start of its text and answered.
+  MessageBoxInfo Answer(const DrivenProcess& app, const std::string& text_start, int button,
+                        DWORD timeout = kBoxWait) {
+    auto box = WaitMessageBox(app.pid(), timeout);
+    if (!box) {
+      ADD_FAILURE() << "no box starting '" << text_start << "':\n" << DescribeProcess(app.pid());
+      return {};
+    }
+    EXPECT_EQ(box->text.rfind(text_start, 0), 0u) << box->text;
+    EXPECT_TRUE(box->Answer(button)) << box->text;
+    return *box;
+  }
+
+  // The log as the window lists it, then the window closed and the process's exit code checked.
+  std::vector<std::string> Finish(DrivenProcess& app) {
+    std::vector<std::string> log;
+    auto window = WaitWindow(kWindow, app.pid(), kBoxWait);
+    if (!window) {
+      ADD_FAILURE() << "no log window\n" << DescribeProcess(app.pid());
+      return log;
+    }
+    for (const auto& row : window->ListRows(IDC_ROLL_LOG)) log.push_back(row.empty() ? "" : row[0]);
+    EXPECT_TRUE(window->IsEnabled(IDC_ROLL_CLOSE));
+    EXPECT_TRUE(window->Click(IDC_ROLL_CLOSE));
+    EXPECT_EQ(app.WaitExit(20000), std::optional<DWORD>(0));
+    return log;
+  }
+
+  static bool Has(const std::vector<std::string>& log, const std::string& text) {
+    for (const std::string& line : log) {
+      if (line.size() >= 29 && line.substr(29) == text) return true;
+    }
+    return false;
+  }
+  static std::string Code(const std::vector<std::string>& log, const std::string& text) {
+    for (const std::string& line : log) {
+      if (line.size() >= 29 && line.substr(29) == text) return line.substr(24, 3);
+    }
+    return "none";
+  }
+  std::string NewRunFolder() {
+    for (const std::string& folder : RunFolders()) {
+      if (!runs_before_.count(folder)) return folder;
+    }
+    return std::string();
+  }
+
+  ProgramFolder folder_;
+  SimFolder sim_;
+  std::string pkg_, docs_, child_, installed_, system_, ini_;
+  std::set<std::string> runs_before_;
+};
+
+}  // namespace
+
+TEST_F(RollEndToEnd, NewerDriverIsInstalledTheAdapterResetAndBothToolsRun) {
+  auto app = Start();
+  ASSERT_TRUE(app);
+  MessageBoxInfo start = Answer(*app, "自動更新を開始します。", IDOK);
+  EXPECT_EQ(start.icon, MessageIcon::kQuestion);
+  EXPECT_EQ(start.caption, kTitle);
+  MessageBoxInfo done = Answer(*app, "自動更新は正常終了しました。", IDOK, kRunWait);
+  EXPECT_EQ(done.icon, MessageIcon::kInformation);
+  std::vector<std::string> log = Finish(*app);
+  EXPECT_TRUE(Has(log, "ハードウェア・リセット発行"));
+  EXPECT_TRUE(Has(log, "デバイス再起動確認"));
+  EXPECT_TRUE(Has(log, "インストールフォルダ = '" + installed_ + "Bin\\'"));
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().substr(29), std::string(kTitle) + "正常終了");
+  // Replaced, kept in Old\, and answered by the driver stand-in after the reset.
+  const std::string run = NewRunFolder();
+  EXPECT_EQ(au::FileVersionPacked(system_ + "drivers\\Orvex.sys"), 0x01010500u);
+  EXPECT_EQ(au::FileVersionPacked(run + "Old\\Orvex.sys"), 0x01000300u);
+  EXPECT_EQ(au::FileVersionPacked(system_ + "Orvex.dll"), 0x01010204u);
+  // Orvex2 was not installed, so it is not installed now either.
+  EXPECT_EQ(GetFileAttributesW(ToWide(system_ + "drivers\\Orvex2.sys").c_str()), INVALID_FILE_ATTRIBUTES);
+  auto driver = sim::CreateSimulatedDriver(sim_.Path());
+  Adapter adapter = driver->OpenAdapter();
+  DriverVersion version;
+  ASSERT_TRUE(driver->QueryVersion(adapter.handle.Get(), &version));
+  EXPECT_EQ(version.version, 0x01010500u);
+  // The version update tool starts a normal run; the tools learn the install folder; the log file
+  // is what the window listed.
+  EXPECT_NE(Calls("OrvexFlash").find("count=1 stage=1 resume=0"), std::string::npos);
+  EXPECT_NE(ReadAll(run + "AutoPara.def").find(installed_ + "Bin\\|" + docs_ + "Orvex\\"), std::string::npos);
+  std::string listed;
+  for (const std::string& line : log) listed += line + "\r\n";
+  EXPECT_EQ(ReadAll(run + "OrvexRoll.log"), listed);
+  EXPECT_FALSE(folder_.Exists("docs\\Orvex\\OrvexRoll.recovery"));
+}
+
+TEST_F(RollEndToEnd, UnchangedDriverNeedsNoReset) {
+  ASSERT_TRUE(CopyFileW(ToWide(BuildPath("simulator/standin/package/Orvex.sys")).c_str(),
+                        ToWide(system_ + "drivers\\Orvex.sys").c_str(), FALSE));
+  auto app = Start();
+  ASSERT_TRUE(app);
+  Answer(*app, "自動更新を開始します。", IDOK);
+  Answer(*app, "自動更新は正常終了しました。", IDOK, kRunWait);
+  std::vector<std::string> log = Finish(*app);
+  EXPECT_TRUE(Has(log, "現デバイスドライバは新しいバージョンのため、更新必要無(v1.1.5.0)"));
+  EXPECT_FALSE(Has(log, "ハードウェア・リセット発行"));
+  EXPECT_FALSE(Has(log, "デバイス再起動待機"));
+}
+
+TEST_F(RollEndToEnd, CancelAtTheStartQuestion) {
+  auto app = Start();
+  ASSERT_TRUE(app);
+  Answer(*app, "自動更新を開始します。", IDCANCEL);
+  MessageBoxInfo failure = Answer(*app, "自動更新は異常終了しました。", IDOK);
+  EXPECT_EQ(failure.icon, MessageIcon::kExclamation);
+  // The about box from the system menu, and the version it names is the program's own.
+  auto window = WaitWindow(kWindow, app->pid(), kBoxWait);
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(window->SysCommand(IDM_ROLL_ABOUT));
+  auto about = WaitWindow("バージョン情報", app->pid(), kBoxWait);
+  ASSERT_TRUE(about) << DescribeProcess(app->pid());
+  EXPECT_EQ(about->Text(IDC_ROLL_ABOUT_PRODUCT), "自動更新ツール Win98版");
+  EXPECT_EQ(about->Text(IDC_ROLL_ABOUT_VERSION), "OrvexRoll Version 2.0.1.1");
+  EXPECT_EQ(au::FileVersionPacked(pkg_ + "OrvexRoll.exe"), 0x02000101u);
+  EXPECT_TRUE(about->Click(IDOK));
+  EXPECT_TRUE(about->WaitGone(10000));
+  std::vector<std::string> log = Finish(*app);
+  EXPECT_EQ(Code(log, "自動更新開始キャンセル"), "255");
+  EXPECT_FALSE(folder_.Exists("docs\\Orvex\\OrvexRoll.recovery"));
+}
+
+TEST_F(RollEndToEnd, MissingAdapterAndAdapterHeldByAnotherApplication) {
+  sim_.Set("present = 0\n");
+  auto app = Start();
+  ASSERT_TRUE(app);
+  MessageBoxInfo missing = Answer(*app, "KV-4100CTIアダプターが認識できません。", IDRETRY);
+  EXPECT_EQ(missing.icon, MessageIcon::kInformation);
+  Answer(*app, "KV-4100CTIアダプターが認識できません。", IDCANCEL);
+  Answer(*app, "自動更新は異常終了しました。", IDOK);
+  EXPECT_EQ(Code(Finish(*app), "デバイス未接続"), "255");
+
+  sim_.Set("present = 1\nfault.other_apps = 1\n");
+  app = Start();
+  ASSERT_TRUE(app);
+  MessageBoxInfo busy = Answer(*app, "KV-4100CTIアダプター用の他のアプリケーションが起動しています。", IDRETRY);
+  EXPECT_EQ(busy.icon, MessageIcon::kInformation);
+  Answer(*app, "KV-4100CTIアダプター用の他のアプリケーションが起動しています。", IDCANCEL);
+  Answer(*app, "自動更新は異常終了しました。", IDOK);
+  EXPECT_EQ(Code(Finish(*app), "他アプリケーション起動中"), "255");
+}
+
+TEST_F(RollEndToEnd, RetryThatFailsAgainAsksToContactTheMaker) {
+  Script("OrvexFlash", "fail 256 3 0x1 : 書込失敗(1)\nfail 256 3 0x1 : 書込失敗(2)\n");
+  auto app = Start();
+  ASSERT_TRUE(app);
+  Answer(*app, "自動更新を開始します。", IDOK);
+  MessageBoxInfo retry = Answer(*app, "自動更新は異常終了しました。\n\n書込失敗(1)\n\n再試行しますか？", IDRETRY, kRunWait);
+  EXPECT_EQ(retry.caption, "自動更新失敗");
+  EXPECT_EQ(retry.icon, MessageIcon::kExclamation);
+  Answer(*app, "下記の番号順に従って、再試行して下さい。", IDOK);
+  MessageBoxInfo failure = Answer(*app, "自動更新は異常終了しました。", IDOK, kRunWait);
+  EXPECT_EQ(failure.text, "自動更新は異常終了しました。\n\n書込失敗(2)\n\nCTIアダプターのメーカーに連絡して下さい。");
+  Finish(*app);
+  au::RecoveryRecord record;
+  ASSERT_EQ(au::LoadRecoveryFile(RecoveryPath(), &record), 0u);
+  EXPECT_EQ(record.failure_state, 256);
+}
+
+TEST_F(RollEndToEnd, ChildKilledDuringItsRunLeavesARepairThatCompletesTheUpdate) {
+  Script("OrvexFlash", "hang 4\n");
+  auto app = Start();
+  ASSERT_TRUE(app);
+  Answer(*app, "自動更新を開始します。", IDOK);
+  // The version update tool is ended from outside while it works.
+  DWORD pid = 0;
+  for (int i = 0; i < 600 && pid == 0; ++i) {
+    std::string calls = Calls("OrvexFlash");
+    size_t at = calls.find("pid=");
+    if (at != std::string::npos && calls.find('\n', at) != std::string::npos) pid = std::stoul(calls.substr(at + 4));
+    if (pid == 0) Sleep(100);
+  }
+  ASSERT_NE(pid, 0u);
+  Sleep(300);
+  HANDLE child = OpenProcess(PROCESS_TERMINATE, FALSE, pid);
+  ASSERT_NE(child, nullptr);
+  TerminateProcess(child, 9);
+  CloseHandle(child);
+  Answer(*app, "自動更新は異常終了しました。\n\nバージョン更新ツールが結果を報告せずに終了しました。", IDCANCEL);
+  Answer(*app, "このまま終了すると", IDYES);
+  std::vector<std::string> log = Finish(*app);
+  EXPECT_EQ(Code(log, "バージョン更新ツールが結果を報告せずに終了しました。(終了コード = 9 (00000009h))"), "255");
+  au::RecoveryRecord record;
+  ASSERT_EQ(au::LoadRecoveryFile(RecoveryPath(), &record), 0u);
+  EXPECT_EQ(record.failure_state, 255);
+  EXPECT_EQ(record.stage, 4);
+  const std::string failed_run = au::RecoveryFolder(record);
+  const std::string failed_log = ReadAll(failed_run + "OrvexRoll.log");
+
+  app = Start();
+  ASSERT_TRUE(app);
+  Answer(*app, "前回の自動更新は異常終了しています。", IDYES);
+  Answer(*app, "自動更新は正常終了しました。", IDOK, kRunWait);
+  log = Finish(*app);
+  EXPECT_TRUE(Has(log, "修復情報保存フォルダ選択"));
+  EXPECT_NE(Calls("OrvexFlash").find("stage=4"), std::string::npos);
+  EXPECT_FALSE(folder_.Exists("docs\\Orvex\\OrvexRoll.recovery"));
+  std::string continued = ReadAll(failed_run + "OrvexRoll.log");
+  EXPECT_EQ(continued.rfind(failed_log, 0), 0u);
+  EXPECT_GT(continued.size(), failed_log.size());
+}
+
+TEST_F(RollEndToEnd, RealVersionUpdateToolBringsEveryProcessorToThePackage) {
+  UseRealVersionUpdateTool();
+  auto app = Start();
+  ASSERT_TRUE(app);
+  Answer(*app, "自動更新を開始します。", IDOK);
+  Answer(*app, "自動更新は正常終了しました。", IDOK, kRunWait);
+  std::vector<std::string> log = Finish(*app);
+  std::string listed;
+  for (const std::string& line : log) listed += line + "\n";
+  EXPECT_TRUE(Has(log, "自動更新成功 Cnt = 3 / 3")) << listed;
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back().substr(29), std::string(kTitle) + "正常終了");
+  sim::SimState state = sim_.State();
+  EXPECT_EQ(state.mc.words[sim::kWordMcCpu], 0x1011);
+  EXPECT_EQ(state.mc.words[sim::kWordMcDsp], 0x1106);
+  EXPECT_EQ(state.boards.at(3).words[2], 0x1106);
+  EXPECT_FALSE(folder_.Exists("docs\\Orvex\\OrvexRoll.recovery"));
+}
+
+TEST_F(RollEndToEnd, WriteFailureLeavesARecoveryFileAndTheRepairCompletesTheUpdate) {
+  UseRealVersionUpdateTool();
+  // No retries inside the tool; the adapter refuses the first image once and restarts.
+  ini_ += "DeviceNumRetry=0\r\n";
+  sim_.Set("restart_after_failure = 1\nfault.write_result = 0x12\nfault.write_result.times = 1\n");
+  auto app = Start();
+  ASSERT_TRUE(app);
+  Answer(*app, "自動更新を開始します。", IDOK);
+  Answer(*app, "自動更新は異常終了しました。\n\n更新リトライ回数オーバー", IDCANCEL, kRunWait);
+  Answer(*app, "このまま終了すると", IDYES);
+  Finish(*app);
+  au::RecoveryRecord record;
+  ASSERT_EQ(au::LoadRecoveryFile(RecoveryPath(), &record), 0u);
+  EXPECT_EQ(record.failure_state, 256);
+  EXPECT_EQ(record.stage, 2);  // the first listed file
+  const std::string failed_run = au::RecoveryFolder(record);
+  const std::string failed_log = ReadAll(failed_run + "OrvexRoll.log");
+  EXPECT_NE(failed_log.find("更新リトライ回数オーバー"), std::string::npos);
+
+  app = Start();
+  ASSERT_TRUE(app);
+  Answer(*app, "前回の自動更新は異常終了しています。", IDYES);
+  Answer(*app, "自動更新は正常終了しました。", IDOK, kRunWait);
+  std::vector<std::string> log = Finish(*app);
+  EXPECT_TRUE(Has(log, "修復情報保存フォルダ選択"));
+  std::string listed;
+  for (const std::string& line : log) listed += line + "\n";
+  EXPECT_NE(listed.find("修復処理実行(2, "), std::string::npos);  // the tool resumes at the failed file
+  EXPECT_EQ(sim_.State().mc.words[sim::kWordMcCpu], 0x1011);
+  EXPECT_FALSE(folder_.Exists("docs\\Orvex\\OrvexRoll.recovery"));
+  std::string continued = ReadAll(failed_run + "OrvexRoll.log");
+  EXPECT_EQ(continued.rfind(failed_log, 0), 0u);
+  EXPECT_NE(continued.find("修復更新成功", failed_log.size()), std::string::npos);
+}
