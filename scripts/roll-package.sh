@@ -10,10 +10,9 @@ roll_u8() { iconv -f CP932 -t UTF-8; }
 roll_system32=$WINEPREFIX/drive_c/windows/system32
 roll_folders_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Installer\Folders'
 
-# Tools whose automatic mode is not built yet: the test child takes their place in the package.
-# OrvexSet's automatic parameter update (definition chosen, parameters read and filled, MCPARA.prg
-# saved) comes with a later issue; until then OrvexSet /a ends with a failure report.
-roll_standin_tools=${ROLL_STANDIN_TOOLS-OrvexSet}
+# Tools the test child takes the place of in the package (none by default; a test may name
+# OrvexSet or OrvexFlash here to drive a branch only the scripted child can reach).
+roll_standin_tools=${ROLL_STANDIN_TOOLS-}
 
 # The tools of the package: the real ones when they are built, else the test child in their place.
 roll_tool() {  # name

@@ -5,12 +5,18 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+#include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "DefinitionLoader.h"
 #include "DeviceDriver.h"
+#include "ParameterSaveFile.h"
 #include "ProgramFolder.h"
+#include "ProgramHeader.h"
 #include "RecoveryFile.h"
 #include "RollIds.h"
 #include "SimDriver.h"
@@ -137,6 +143,34 @@ class RollEndToEnd : public ::testing::Test {
     sim_.Set("mc = 0x00 0x1105 0x1010 0x2001 0x0100\nprogress_steps = 2\nprogress_interval_ms = 1000\n");
   }
   static std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
+
+  // The real OrvexSet as the parameter tool. The package brings the sample definition (version
+  // 1.003, for the adapter's main controller class); the install folder holds the same definition
+  // as an older version (1.002), which the update backs up and replaces. Returns the package's
+  // definition as loaded.
+  std::unique_ptr<ParameterDefinition> UseRealParameterTool() {
+    const std::string sample = ReadAll(SourcePath("paramtool/model/Cti_par.txt"));
+    std::string older = sample;
+    const size_t at = older.find("[VER] 1003");
+    EXPECT_NE(at, std::string::npos);
+    if (at != std::string::npos) older.replace(at, 10, "[VER] 1002");
+    EXPECT_FALSE(folder_.AddFile(BuildPath("paramtool/app/win/OrvexSet.exe"), "Bin\\OrvexSet.exe").empty());
+    folder_.Sub("Para");
+    EXPECT_TRUE(folder_.Write("Para\\Cti_par.txt", sample));
+    EXPECT_TRUE(folder_.Write("installed\\Bin\\Cti_par.txt", older));
+    DefinitionLoad load = LoadDefinitionFromMemory(sample);
+    EXPECT_EQ(load.result, kDefinitionLoaded);
+    return std::move(load.definition);
+  }
+  // A parameter save file of the definition's initial values, with `change` applied to the image.
+  static std::string SaveFile(const ParameterDefinition& definition,
+                              const std::function<void(ParameterImage&)>& change = {}) {
+    auto image = std::make_unique<ParameterImage>();
+    BuildImage(definition, image.get());
+    if (change) change(*image);
+    auto file = ComposeFileImage(*image, definition.class_byte, definition.version);
+    return std::string(reinterpret_cast<const char*>(file->bytes), sizeof file->bytes);
+  }
 
   void UseTestChild(const char* tool) {
     folder_.AddFile(BuildPath("autoupdate/win/app/roll_test_child.exe"), std::string("Bin\\") + tool + ".exe");
@@ -363,8 +397,21 @@ TEST_F(RollEndToEnd, ChildKilledDuringItsRunLeavesARepairThatCompletesTheUpdate)
   EXPECT_GT(continued.size(), failed_log.size());
 }
 
-TEST_F(RollEndToEnd, RealVersionUpdateToolBringsEveryProcessorToThePackage) {
+// The main job with both real tools: OrvexSet reads the adapter's parameters, fills what the older
+// definition left empty, saves MCPARA.prg and installs the new definition; OrvexFlash writes every
+// program image and then MCPARA.prg into the adapter.
+TEST_F(RollEndToEnd, RealToolsUpdateTheParametersAndEveryProcessor) {
   UseRealVersionUpdateTool();
+  auto definition = UseRealParameterTool();
+  ASSERT_TRUE(definition);
+  // Stored by the older definition: the device number and name (common settings) are empty.
+  const std::string stored = SaveFile(*definition, [](ParameterImage& image) {
+    image.Block(1).bytes[0x00] = 0;
+    std::memset(image.Block(1).bytes + 0x02, 0, 16);
+  });
+  sim_.Set("mc = 0x00 0x1105 0x1010 0x1002 0x0100\n");
+  ASSERT_TRUE(WriteAll(FromWide(sim_.Path()) + "\\Parameters.prg", stored));
+
   auto app = Start();
   ASSERT_TRUE(app);
   Answer(*app, "自動更新を開始します。", IDOK);
@@ -372,13 +419,30 @@ TEST_F(RollEndToEnd, RealVersionUpdateToolBringsEveryProcessorToThePackage) {
   std::vector<std::string> log = Finish(*app);
   std::string listed;
   for (const std::string& line : log) listed += line + "\n";
-  EXPECT_TRUE(Has(log, "自動更新成功 Cnt = 3 / 3")) << listed;
-  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(Code(log, "自動更新成功 Cnt = 2"), "  1") << listed;  // OrvexSet: two items filled
+  EXPECT_EQ(Code(log, "自動更新成功 Cnt = 4 / 4"), "  1") << listed;  // OrvexFlash: three images, MCPARA.prg
+  // The log ends with the version update tool's end and the closing entry.
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(log[log.size() - 4].substr(29), "自動更新成功 Cnt = 4 / 4");
+  EXPECT_EQ(log[log.size() - 3].substr(29), "バージョン更新ツール終了");
+  EXPECT_EQ(log[log.size() - 2].find_first_not_of(' '), std::string::npos);  // the blank entry
   EXPECT_EQ(log.back().substr(29), std::string(kTitle) + "正常終了");
+
+  // Every processor at the package's version, and the parameters the update made on the adapter.
+  const std::string run = NewRunFolder();
+  ASSERT_FALSE(run.empty());
   sim::SimState state = sim_.State();
   EXPECT_EQ(state.mc.words[sim::kWordMcCpu], 0x1011);
   EXPECT_EQ(state.mc.words[sim::kWordMcDsp], 0x1106);
   EXPECT_EQ(state.boards.at(3).words[2], 0x1106);
+  EXPECT_EQ(state.mc.words[sim::kWordParameters], definition->version);
+  const std::string saved = ReadAll(run + "MCPARA.prg");
+  EXPECT_EQ(saved, SaveFile(*definition));  // both items back at their initial values
+  EXPECT_EQ(sim_.ReadFile("Parameters.prg"), saved);
+  EXPECT_EQ(ReadAll(run + "OLD_MCPARA.prg"), stored);
+  // The new definition installed, the old one kept in the run folder.
+  EXPECT_EQ(ReadAll(installed_ + "Bin\\Cti_par.txt"), folder_.Read("Para\\Cti_par.txt"));
+  EXPECT_NE(ReadAll(run + "OLDP_Cti_par.txt").find("[VER] 1002"), std::string::npos);
   EXPECT_FALSE(folder_.Exists("docs\\Orvex\\OrvexRoll.recovery"));
 }
 
