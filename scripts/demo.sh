@@ -22,28 +22,33 @@ rm -rf "$demo"
 mkdir -p "$demo"
 versions() { roll_orvex_exe sim show | roll_u8 | grep -E '^(mc|board\.[0-9]+) ' || true; }
 
+definition_version() { grep -a '^\[VER\]' "$1" | tr -d '\r'; }
+
 echo "== the update package, a fresh simulated adapter with older firmware and parameters, an older driver"
 roll_setup "$demo"
-for tool in OrvexSet OrvexFlash; do
-  case $(roll_tool $tool) in
-    *roll_test_child.exe) echo "   ($tool.exe's automatic mode is not built yet: the test child stands in for it)" ;;
-  esac
-done
 (cd "$demo/package" && find . -type f | sort | sed 's/^\.\//   /')
 versions | tee "$demo/versions-before.txt"
+echo "   installed definition: $(definition_version "$demo/installed/Bin/Cti_par.txt"), the package's: $(definition_version "$demo/package/Para/Cti_par.txt")"
 
 echo "== OrvexRoll.exe"
 roll_run "$demo" "" "$demo/log-window.png"
 echo "== the log file"
 roll_u8 < "$demo/run/OrvexRoll.log"
-echo "== the adapter before and after"
+echo "== the adapter before and after (every processor at the package's version, the parameters at the definition's)"
 versions > "$demo/versions-after.txt"
 diff "$demo/versions-before.txt" "$demo/versions-after.txt" || true
 if [ -f "$demo/run/OLD_MCPARA.prg" ] && [ -f "$demo/run/MCPARA.prg" ]; then
   echo "== what the parameter update changed: orvex def diff OLD_MCPARA.prg MCPARA.prg"
   roll_orvex_exe def diff "$(roll_winpath "$demo/package/Para/Cti_par.txt")" \
     "$(roll_winpath "$demo/run/OLD_MCPARA.prg")" "$(roll_winpath "$demo/run/MCPARA.prg")" | roll_u8 || true
+  if cmp -s "$demo/run/MCPARA.prg" "$demo/adapter/Parameters.prg"; then
+    echo "   the adapter's stored parameters are MCPARA.prg byte for byte"
+  else
+    echo "   the adapter's stored parameters differ from MCPARA.prg"
+  fi
 fi
+echo "== the definition file in the install folder: $(definition_version "$demo/installed/Bin/Cti_par.txt")" \
+  "(the one it replaced: run/OLDP_Cti_par.txt, $(definition_version "$demo/run/OLDP_Cti_par.txt" 2>/dev/null || echo missing))"
 echo "== timing (wall time from start to final box: $roll_seconds s)"
 roll_timing "$demo/run/OrvexRoll.log"
 roll_teardown

@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
   libbenchmark-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine64 xvfb xauth x11-utils fonts-ipafont-gothic imagemagick locales python3)
+  wine wine64 fonts-wine xvfb xauth x11-utils fonts-ipafont-gothic imagemagick locales python3)
 
 missing=()
 for p in "${packages[@]}"; do

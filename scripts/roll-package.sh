@@ -1,4 +1,4 @@
-# Sourced by scripts/demo.sh and scripts/screenshots-roll.sh: an update package for OrvexRoll, a
+# Sourced by scripts/demo.sh and scripts/roll-screenshots.sh: an update package for OrvexRoll, a
 # simulated adapter with older firmware and parameters, the installed driver and library in the
 # Wine prefix, and the OrvexRoll window driven through orvexui. Needs wine-env.sh sourced, a
 # display, and ORVEX_BUILD_ROOT's windows and host trees built.
@@ -21,7 +21,12 @@ roll_tool() {  # name
     *" $1 "*) ;;
     *) found=$(find "$roll_win" -name "$1.exe" -not -path '*/CMakeFiles/*' 2>/dev/null | head -1) ;;
   esac
-  if [ -n "$found" ]; then echo "$found"; else echo "$roll_win/autoupdate/win/app/roll_test_child.exe"; fi
+  if [ -n "$found" ]; then echo "$found"; return; fi
+  case " $roll_standin_tools " in
+    *" $1 "*) ;;
+    *) echo "roll-package: $1.exe is not built; the test child takes its place" >&2 ;;
+  esac
+  echo "$roll_win/autoupdate/win/app/roll_test_child.exe"
 }
 
 # Fixes the checksum of a .prg file after its body was changed (offsets 10 to the end).
@@ -87,13 +92,14 @@ PY
 }
 
 # roll_make_adapter DIR DEFINITION: a fresh adapter one version behind the package, its stored
-# parameters without the items a newer definition adds (zeroed here), reset away for 1.5 s.
+# parameters those of DEFINITION (the installed, older one) without the items the package's
+# definition adds (zeroed here), reset away for 1.5 s.
 roll_make_adapter() {
   local dir=$1 def=$2
   mkdir -p "$dir"
   roll_orvex_exe sim init "$(roll_winpath "$dir")" >/dev/null
   ORVEX_SIM=$(roll_winpath "$dir") roll_orvex_exe sim set time_scale=50 \
-    "mc = 0x00 0x1040 0x1105 0x1001 0x0100" "board.1 = 0x00 0x2003 0x0000 0x0000 0x0000" \
+    "mc = 0x00 0x1040 0x1105 0x1002 0x0100" "board.1 = 0x00 0x2003 0x0000 0x0000 0x0000" \
     "board.2 = 0x01 0x4001 0x0000 0x0000 0x0000" "board.3 = 0x02 0x1000 0x1020 0x1105 0x0000" \
     "board.4 = 0x05 0x1000 0x1002 0x1010 0x0000" 'driver_file=C:\windows\system32\drivers\Orvex.sys' >/dev/null
   roll_orvex_exe def new "$(roll_winpath "$def")" -o "$(roll_winpath "$dir/Parameters.prg")" >/dev/null
@@ -133,16 +139,19 @@ roll_remove_driver() {
 }
 
 # roll_setup DIR: package, adapter, documents folder and installed driver under DIR; ORVEX_SIM
-# names the adapter afterwards. roll_teardown removes what went into the prefix.
+# names the adapter afterwards. The install folder holds OrvexSet.exe with the definition one
+# version behind the package's (1.002), which the update replaces. roll_teardown removes what
+# went into the prefix.
 roll_setup() {
   local dir=$1
   roll_runs_before=$(ls "$WINEPREFIX/drive_c/OrvexRoll" 2>/dev/null || true)
-  mkdir -p "$dir/documents"
+  mkdir -p "$dir/documents" "$dir/installed/Bin"
   roll_make_package "$dir/package"
-  roll_make_adapter "$dir/adapter" "$dir/package/Para/Cti_par.txt"
+  LC_ALL=C sed 's/^\[VER\] 1003/[VER] 1002/' "$dir/package/Para/Cti_par.txt" > "$dir/installed/Bin/Cti_par.txt"
+  roll_make_adapter "$dir/adapter" "$dir/installed/Bin/Cti_par.txt"
   export ORVEX_SIM=$(roll_winpath "$dir/adapter")
   roll_install_driver "$dir/installed"
-  cp "$dir/package/Bin/OrvexSet.exe" "$dir/package/Para/Cti_par.txt" "$dir/installed/Bin/"
+  cp "$dir/package/Bin/OrvexSet.exe" "$dir/installed/Bin/"
 }
 roll_teardown() {
   roll_remove_driver || true

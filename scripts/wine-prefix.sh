@@ -4,8 +4,17 @@
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 
+# Wine draws the caption buttons with its Marlett font (package fonts-wine), but this Wine does
+# not load the fonts of its own data folder: without a copy in the prefix's Fonts folder the
+# buttons show as the letters "0", "1" and "r".
+copy_wine_fonts() {
+  local font=/usr/share/wine/fonts/marlett.ttf fonts=$WINEPREFIX/drive_c/windows/Fonts
+  if [ -f "$font" ] && [ -d "$fonts" ] && ! cmp -s "$font" "$fonts/marlett.ttf"; then cp "$font" "$fonts/"; fi
+  return 0
+}
+
 # The marker names the version of these settings, so an older prefix is made anew.
-if [ -f "$WINEPREFIX/.orvex-ready-2" ]; then exit 0; fi
+if [ -f "$WINEPREFIX/.orvex-ready-2" ]; then copy_wine_fonts; exit 0; fi
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1 </dev/null || true
@@ -32,4 +41,5 @@ done
 # caption) and does not wait up to two seconds for a manager each time a window is hidden.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
 wineserver -w
+copy_wine_fonts
 touch "$WINEPREFIX/.orvex-ready-2"
