@@ -448,6 +448,7 @@ TEST_F(RollEndToEnd, RealToolsUpdateTheParametersAndEveryProcessor) {
 
 TEST_F(RollEndToEnd, WriteFailureLeavesARecoveryFileAndTheRepairCompletesTheUpdate) {
   UseRealVersionUpdateTool();
+  ASSERT_TRUE(UseRealParameterTool());
   // No retries inside the tool; the adapter refuses the first image once and restarts.
   ini_ += "DeviceNumRetry=0\r\n";
   sim_.Set("restart_after_failure = 1\nfault.write_result = 0x12\nfault.write_result.times = 1\n");
@@ -479,4 +480,8 @@ TEST_F(RollEndToEnd, WriteFailureLeavesARecoveryFileAndTheRepairCompletesTheUpda
   std::string continued = ReadAll(failed_run + "OrvexRoll.log");
   EXPECT_EQ(continued.rfind(failed_log, 0), 0u);
   EXPECT_NE(continued.find("修復更新成功", failed_log.size()), std::string::npos);
+  // The repair goes on with the version update: the parameters saved by the failed run are the
+  // ones written, and the parameter tool does not run again.
+  EXPECT_EQ(continued.find("パラメータ設定ツール起動", failed_log.size()), std::string::npos);
+  EXPECT_EQ(sim_.ReadFile("Parameters.prg"), ReadAll(failed_run + "MCPARA.prg"));
 }
