@@ -117,9 +117,9 @@ bool CVistaFileDlg::SetUpItemDialog() {
   if (!file_name_.empty()) dialog_->SetFileName(file_name_.c_str());
   if (!default_extension_.empty()) dialog_->SetDefaultExtension(default_extension_.c_str());
   if (!filter_.empty()) {
-    std::vector<COMDLG_FILTERSPEC> specs;
-    for (size_t i = 0; i + 1 < filter_.size(); i += 2) specs.push_back({filter_[i].c_str(), filter_[i + 1].c_str()});
-    dialog_->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
+    std::vector<COMDLG_FILTERSPEC> file_types;
+    for (size_t i = 0; i + 1 < filter_.size(); i += 2) file_types.push_back({filter_[i].c_str(), filter_[i + 1].c_str()});
+    dialog_->SetFileTypes(static_cast<UINT>(file_types.size()), file_types.data());
     dialog_->SetFileTypeIndex(1);
   }
   FILEOPENDIALOGOPTIONS options = 0;
