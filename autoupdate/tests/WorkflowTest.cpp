@@ -341,12 +341,12 @@ struct FolderThere : FolderProbe {
 };
 
 TEST_F(WorkflowTest, RecordIsStoredBeforeEachChildSoARunThatNeverEndsOffersTheRepair) {
-  setup_.folders.documents_folder = "C:\Docs\Orvex\";
+  setup_.folders.documents_folder = "C:\\Docs\\Orvex\\";
   world_.answers = {kAnswerOk};
   world_.children = {Child(1, 3), Child(1, -5)};
   Run();
   ASSERT_EQ(world_.stored.size(), 2u);
-  EXPECT_EQ(world_.stored_in, (std::vector<std::string>{"C:\Docs\Orvex\", "C:\Docs\Orvex\"}));
+  EXPECT_EQ(world_.stored_in, (std::vector<std::string>{"C:\\Docs\\Orvex\\", "C:\\Docs\\Orvex\\"}));
   // Before the parameter tool: a repair would run it again; before the version update tool: a
   // repair starts at its first stage. Both in this run's folder, both offered at the next start.
   const int32_t stages[] = {kStageParameter, kStageVersionUpdate};
@@ -365,7 +365,7 @@ TEST_F(WorkflowTest, RecordIsStoredBeforeEachChildSoARunThatNeverEndsOffersTheRe
 }
 
 TEST_F(WorkflowTest, RepairRunKeepsTheStoredFailureStageAndResumeValueWhileItsChildRuns) {
-  setup_.folders.documents_folder = "C:\Docs\Orvex\";
+  setup_.folders.documents_folder = "C:\\Docs\\Orvex\\";
   LoadRecovery(256, -3, 0x5);
   world_.answers = {kAnswerYes};
   world_.children = {Child(1, -5)};
@@ -374,7 +374,7 @@ TEST_F(WorkflowTest, RepairRunKeepsTheStoredFailureStageAndResumeValueWhileItsCh
   EXPECT_EQ(world_.stored[0].failure_state, 256);
   EXPECT_EQ(world_.stored[0].stage, -3);
   EXPECT_EQ(world_.stored[0].resume_value, 0x5u);
-  EXPECT_EQ(RecoveryFolder(world_.stored[0]), "C:\OrvexRoll\20231231_235959\");
+  EXPECT_EQ(RecoveryFolder(world_.stored[0]), "C:\\OrvexRoll\\20231231_235959\\");
 }
 
 TEST_F(WorkflowTest, RepairOfAParameterFailureStartsAtTheParameterStep) {

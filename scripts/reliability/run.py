@@ -233,7 +233,9 @@ def run_point(work, point, log):
         deadline = time.time() + RUN_LIMIT
         outcome = None
         while time.time() < deadline:
-            if not killed and work.operations() >= point.at:
+            # OrvexRoll's moments count once the technician has started the update.
+            started = bool(memory.boxes) or point.program != "OrvexRoll"
+            if not killed and started and work.operations() >= point.at:
                 victims = [p for n, p in work.processes() if n == point.program]
                 if point.program == "OrvexRoll":
                     roll.kill()
