@@ -66,6 +66,7 @@ class Work:
         self.installed = os.path.join(self.dir, "installed")
         self.runs = os.path.join(PREFIX, "drive_c", "OrvexRoll")
         self.sim_env = winpath(self.adapter)
+        self.registered = False
 
     def make_template(self, wait_seconds):
         shutil.rmtree(self.template, ignore_errors=True)
@@ -105,7 +106,19 @@ class Work:
         shutil.copytree(self.template, self.dir)
         shutil.rmtree(self.runs, ignore_errors=True)
         self.set_state(self.state_path, {"unplug_at": str(unplug_at), "operations": "0"})
-        bash('roll_install_driver "%s"' % self.installed)
+        if not self.registered:
+            # The install folder's registry entry once; the files every time.
+            bash('roll_install_driver "%s"' % self.installed)
+            self.registered = True
+        system32 = os.path.join(PREFIX, "drive_c", "windows", "system32")
+        shutil.copy(os.path.join(WIN, "simulator", "standin", "installed", "Orvex.sys"),
+                    os.path.join(system32, "drivers", "Orvex.sys"))
+        shutil.copy(os.path.join(WIN, "simulator", "Orvex.dll"), os.path.join(system32, "Orvex.dll"))
+        for gone in (os.path.join(system32, "drivers", "Orvex2.sys"),
+                     os.path.join(PREFIX, "drive_c", "windows", "inf", "Orvex.inf"),
+                     os.path.join(PREFIX, "drive_c", "windows", "inf", "Orvex2.inf")):
+            if os.path.exists(gone):
+                os.remove(gone)
 
     def state(self):
         for _ in range(20):
@@ -392,7 +405,7 @@ def main():
     text = plan.table(results, title)
     log(text)
     open(os.path.join(args.out, "table.txt"), "w", encoding="utf-8").write(text + "\n")
-    bash('roll_remove_driver')
+    bash('roll_installed_tools="%s"; roll_remove_driver' % work.installed)
     return 1 if any(r.reasons for r in results) else 0
 
 
