@@ -11,6 +11,24 @@ cd "$(dirname "$0")/.."
 root=${ORVEX_BUILD_ROOT:-build}
 case $root in /*) ;; *) root=$PWD/$root ;; esac
 export WINEPREFIX=${ORVEX_RELIABILITY_PREFIX:-$root/wineprefix-reliability}
+# ORVEX_RELIABILITY_SHARDS=N splits the points over N runs side by side, each with its own
+# display, prefix and folder (the runs mostly wait for the programs and the adapter), then
+# prints one table.
+shards=${ORVEX_RELIABILITY_SHARDS:-1}
+if [ "$shards" -gt 1 ]; then
+  [ -n "${ORVEX_RELIABILITY_NO_BUILD:-}" ] || scripts/build.sh windows
+  pids=()
+  for i in $(seq 1 "$shards"); do
+    ORVEX_RELIABILITY_SHARDS=1 ORVEX_RELIABILITY_NO_BUILD=1 ORVEX_RELIABILITY_PREFIX=$root/wineprefix-reliability-$i \
+      scripts/reliability.sh "$@" --shard "$i/$shards" --out "$root/reliability/shard-$i" \
+      > "$root/reliability-shard-$i.out" 2>&1 &
+    pids+=($!)
+  done
+  for p in "${pids[@]}"; do wait "$p" || true; done
+  source scripts/wine-env.sh
+  export ORVEX_ROOT ORVEX_BUILD_ROOT WINEPREFIX
+  exec python3 scripts/reliability/run.py --merge "$root"/reliability/shard-* --out "$root/reliability"
+fi
 source scripts/xvfb.sh
 trap 'set +e; orvex_stop_all' EXIT
 if [ -z "${ORVEX_RELIABILITY_NO_BUILD:-}" ]; then

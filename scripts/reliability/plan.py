@@ -193,7 +193,7 @@ class Result:
     retries: int
     repairs: int
     wall_seconds: float  # from the interruption to the end of the last run
-    adapter_ms: int  # the adapter's own delays in that time, at full speed
+    adapter_ms: int  # the same time on the simulated adapter's clock (wall time * 100 / time_scale)
 
 
 def table(results, title):
@@ -211,7 +211,7 @@ def table(results, title):
     if results:
         slow = max(results, key=lambda r: r.wall_seconds)
         slow_adapter = max(results, key=lambda r: r.adapter_ms)
-        lines.append("slowest recovery: %.1f s wall time (%s); %.1f s of adapter time at full speed (%s)" %
+        lines.append("slowest recovery: %.1f s wall time (%s); %.1f s on the simulated adapter's clock (%s)" %
                      (slow.wall_seconds, slow.point.name(), slow_adapter.adapter_ms / 1000.0,
                       slow_adapter.point.name()))
     return "\n".join(lines)

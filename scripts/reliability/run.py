@@ -9,6 +9,8 @@ Started by scripts/reliability.sh, which builds, prepares the Wine prefix and a 
 exports ORVEX_ROOT, ORVEX_BUILD_ROOT, WINEPREFIX and DISPLAY."""
 
 import argparse
+import dataclasses
+import json
 import os
 import shutil
 import signal
@@ -247,7 +249,13 @@ def run_point(work, point, log):
         outcome = None
         while time.time() < deadline:
             # OrvexRoll's moments count once the technician has started the update.
-            started = bool(memory.boxes) or point.program != "OrvexRoll"
+            started = bool(memory.boxes)
+            if not killed and started:
+                # Once the update runs, the count is looked at often and the boxes now and then:
+                # the last operations of a program come within a second.
+                look_until = time.time() + 2
+                while time.time() < look_until and work.operations() < point.at:
+                    time.sleep(0.02)
             if not killed and started and work.operations() >= point.at:
                 victims = [p for n, p in work.processes() if n == point.program]
                 if point.program == "OrvexRoll":
@@ -360,6 +368,25 @@ def clean_run(work, log):
     return ok and params == expected_params, n, owners
 
 
+def merge(out, dirs):
+    """The table of several shards' results, in the order of the points."""
+    results, ns = [], set()
+    for d in dirs:
+        data = json.load(open(os.path.join(d, "results.json"), encoding="utf-8"))
+        ns.add(data["n"])
+        for r in data["results"]:
+            r["point"] = plan.Point(**r["point"])
+            results.append(plan.Result(**r))
+    results.sort(key=lambda r: (r.point.kind != "unplug", r.point.program, r.point.at))
+    title = "recovery matrix: N = %s operations in a clean run, time_scale %d, %d shards" % (
+        "/".join(str(n) for n in sorted(ns)), TIME_SCALE, len(dirs))
+    text = plan.table(results, title)
+    print(text)
+    os.makedirs(out, exist_ok=True)
+    open(os.path.join(out, "table.txt"), "w", encoding="utf-8").write(text + "\n")
+    return 1 if any(r.reasons for r in results) else 0
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--every", type=int, default=1, help="unplug every n-th operation (1: all)")
@@ -368,7 +395,12 @@ def main():
     ap.add_argument("--only", default="", help="run only these points, e.g. unplug@12,kill OrvexSet@30")
     ap.add_argument("--wait", type=int, default=6, help="DeviceWaitTime of the package, seconds")
     ap.add_argument("--out", default=os.path.join(BUILD, "reliability"))
+    ap.add_argument("--shard", default="1/1", help="I/N: run every N-th point from the I-th")
+    ap.add_argument("--merge", nargs="+", metavar="DIR", help="only print the table of these shards' results")
     args = ap.parse_args()
+    if args.merge:
+        return merge(args.out, args.merge)
+    shard, shards = (int(x) for x in args.shard.split("/"))
 
     os.makedirs(args.out, exist_ok=True)
     log_file = open(os.path.join(args.out, "matrix.log"), "a", encoding="utf-8")
@@ -392,6 +424,7 @@ def main():
     if args.only:
         names = set(s.strip() for s in args.only.split(","))
         points = [p for p in points if p.name() in names]
+    points = points[shard - 1::shards]
     results = []
     for i, point in enumerate(points):
         t = time.time()
@@ -401,6 +434,8 @@ def main():
         log("  %s (%d start(s), %d retry, %d repair; %.1f s)" % ("correct" if not r.reasons else
                                                                 "FAILED: " + "; ".join(r.reasons),
                                                                 r.starts, r.retries, r.repairs, time.time() - t))
+    with open(os.path.join(args.out, "results.json"), "w", encoding="utf-8") as f:
+        json.dump({"n": n, "results": [dataclasses.asdict(r) for r in results]}, f, ensure_ascii=False)
     title = "recovery matrix: N = %d operations in a clean run, time_scale %d" % (n, TIME_SCALE)
     text = plan.table(results, title)
     log(text)

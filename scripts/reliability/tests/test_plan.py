@@ -114,7 +114,7 @@ class Table(unittest.TestCase):
         self.assertIn("2 attach", text)
         self.assertIn("a recovery file is left", text)
         self.assertIn("40.5 s wall time (unplug@2)", text)
-        self.assertIn("100.0 s of adapter time at full speed (unplug@1)", text)
+        self.assertIn("100.0 s on the simulated adapter's clock (unplug@1)", text)
 
 
 if __name__ == "__main__":
