@@ -18,7 +18,7 @@ demo: deps
 
 # The recovery matrix: every operation of an update cut off, each program killed; hours.
 reliability: deps
-	@scripts/reliability.sh
+	@ORVEX_RELIABILITY_SHARDS=$${ORVEX_RELIABILITY_SHARDS:-2} scripts/reliability.sh
 
 bench: deps
 	@scripts/bench.sh
