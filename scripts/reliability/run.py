@@ -311,11 +311,13 @@ def run_point(work, point, log):
     if where and work.state().get("unplugged"):
         work.plug_in()
     end = time.time()
+    reasons = plan.check(work.end_state(), EXPECTED, memory)
     for _, pid in work.processes():
         kill_host(pid)
-    reasons = plan.check(work.end_state(), EXPECTED, memory)
     if point.kind == "kill" and not killed:
         reasons.append("the program was not running at that moment")
+    if point.kind == "unplug" and where == "not reached":
+        reasons.append("the adapter never left the bus")
     wall = end - (t_cut or t0)
     return plan.Result(point, where, reasons, memory.starts, memory.retries, memory.repairs, wall,
                        int(wall * 1000 * 100 / TIME_SCALE))
