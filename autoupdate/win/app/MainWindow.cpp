@@ -1,9 +1,9 @@
 #include "MainWindow.h"
 
-#include <algorithm>
-
 #include <commctrl.h>
 #include <windowsx.h>
+
+#include <algorithm>
 
 #include "Format.h"
 #include "LogFile.h"
