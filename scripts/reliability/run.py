@@ -394,6 +394,7 @@ def main():
     ap.add_argument("--every", type=int, default=1, help="unplug every n-th operation (1: all)")
     ap.add_argument("--kills", type=int, default=4, help="kill moments per program")
     ap.add_argument("--kill-every", type=int, default=1, help="run every n-th kill point")
+    ap.add_argument("--kinds", default="unplug,kill", help="the kinds of points to run")
     ap.add_argument("--only", default="", help="run only these points, e.g. unplug@12,kill OrvexSet@30")
     ap.add_argument("--wait", type=int, default=6, help="DeviceWaitTime of the package, seconds")
     ap.add_argument("--out", default=os.path.join(BUILD, "reliability"))
@@ -426,6 +427,7 @@ def main():
     if args.only:
         names = set(s.strip() for s in args.only.split(","))
         points = [p for p in points if p.name() in names]
+    points = [p for p in points if p.kind in args.kinds.split(",")]
     points = points[shard - 1::shards]
     results = []
     for i, point in enumerate(points):
