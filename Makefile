@@ -1,6 +1,6 @@
 # Two commands: `make test` runs every test, `make demo` runs the main job on the simulated
 # adapter. Both install what they need through apt on a fresh Debian 12 machine.
-.PHONY: all deps build test demo bench screenshots clean
+.PHONY: all deps build test demo reliability bench screenshots clean
 
 all: build
 
@@ -15,6 +15,10 @@ test: deps
 
 demo: deps
 	@scripts/demo.sh
+
+# The recovery matrix: every operation of an update cut off, each program killed; hours.
+reliability: deps
+	@ORVEX_RELIABILITY_SHARDS=$${ORVEX_RELIABILITY_SHARDS:-2} scripts/reliability.sh
 
 bench: deps
 	@scripts/bench.sh

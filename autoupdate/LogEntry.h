@@ -42,6 +42,25 @@ size_t CopyAllSize(const std::vector<std::string>& items);
 // run folder + executable name + ".log".
 std::string LogFilePath(std::string_view run_folder, std::string_view executable_name);
 
+// Which lines of the log are in its file already. The log is written as it grows, so a run that
+// never reaches its outcome (OrvexRoll killed, the PC's power lost) still leaves it in the run
+// folder; the save at the end writes what is left. A new file (a repair run moves to the failed
+// run's folder) gets the whole log, which follows the failed run's lines there.
+class LogJournal {
+ public:
+  // The first line still to be written to `path`.
+  size_t From(const std::string& path) const { return path == path_ ? written_ : 0; }
+  // The lines before `count` are in `path` now.
+  void Written(const std::string& path, size_t count) {
+    path_ = path;
+    written_ = count;
+  }
+
+ private:
+  std::string path_;
+  size_t written_ = 0;
+};
+
 // The message boxes of the log save.
 std::string LogNoRunFolderText();
 std::string LogSaveFailureText(const std::string& path);

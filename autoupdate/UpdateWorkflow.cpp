@@ -182,6 +182,7 @@ UpdateWorkflow::Step UpdateWorkflow::Parameter() {
     state_.recovery.stage = kStageVersionUpdate;
     return Step::kVersionUpdate;
   }
+  StoreRecordBeforeChild();
   ProcessRun run;
   if (!RunTool(setup_.info.para_prog, kParameterTool, handoff.path, kMinimumParameterToolLaunch, 0, &run)) {
     Log("パラメータ設定ツール起動失敗", 255);
@@ -208,6 +209,7 @@ UpdateWorkflow::Step UpdateWorkflow::VersionUpdate() {
     Ask(Format("自動バージョン更新定義ファイルの作成に失敗しました。\n\n'%s'", handoff.path.c_str()), kBoxOk);
     return Step::kEnd;
   }
+  StoreRecordBeforeChild();
   ProcessRun run;
   if (!RunTool(setup_.info.ver_up_prog, kVersionUpdateTool, handoff.path, 0, start.resume_value, &run)) {
     Log("バージョン更新ツール起動失敗", 255);
@@ -228,6 +230,14 @@ UpdateWorkflow::Step UpdateWorkflow::VersionUpdate() {
   }
   state_.recovery.resume_value = run.resume_value;
   return Step::kFailed;
+}
+
+void UpdateWorkflow::StoreRecordBeforeChild() {
+  if (setup_.folders.documents_folder.empty() || setup_.folders.run_folder.empty()) return;
+  RecoveryRecord record = state_.recovery;
+  if (record.failure_state == 0 || record.failure_state == 1) record.failure_state = kStateInterrupted;
+  SetRecoveryFolder(&record, setup_.folders.run_folder);
+  fx_.StoreRecovery(setup_.folders.documents_folder, record);
 }
 
 int32_t UpdateWorkflow::FailureCode(const ProcessRun& run, const std::string& label) {

@@ -24,6 +24,10 @@ constexpr int kPhaseRetry = 3;
 constexpr int kPhaseRetryFailed = 4;
 constexpr int kPhaseCancelled = -1;
 
+// The failure state a record carries while a child runs: the run did not get to its outcome (the
+// same code as a child that ended without a result report).
+constexpr int32_t kStateInterrupted = 255;
+
 // Recovery stages of the workflow itself; other values are the version update tool's.
 constexpr int32_t kStageDriver = -5;
 constexpr int32_t kStageParameter = 0;
@@ -83,6 +87,8 @@ class WorkflowEffects : public Questions {
   virtual void ClearFailureReason() = 0;
   // A repair run gives up this run's fresh folder: its files, its empty subfolders and itself.
   virtual void RemoveRunFolder(const std::string& folder) = 0;
+  // Writes OrvexRoll.recovery into the documents folder; a failure is logged by the writer.
+  virtual void StoreRecovery(const std::string& documents_folder, const RecoveryRecord& record) = 0;
 };
 
 // What the worker is given; fixed for the run.
@@ -125,6 +131,10 @@ class UpdateWorkflow {
   // Starts a tool from its update information entry and waits for it; false when it did not start.
   bool RunTool(const std::string& entry, const std::string& label, const std::string& handoff_path,
                uint32_t minimum_version, uint32_t resume_seed, ProcessRun* run);
+  // Before a child starts: the record as the failure of this run at the current stage, in this
+  // run's folder, so that a run that never reaches its outcome (OrvexRoll killed, the PC's power
+  // lost) still leaves the repair offer for the next start. The outcome replaces or deletes it.
+  void StoreRecordBeforeChild();
   // The child's result code for the recovery record; a child that ended without a result
   // report counts as a tool failure.
   int32_t FailureCode(const ProcessRun& run, const std::string& label);

@@ -129,3 +129,19 @@ TEST(LogEntry, CopyAllAndFileTexts) {
   EXPECT_EQ(LogFilePath("C:\\OrvexRoll\\20240102_030405\\", "OrvexRoll"),
             "C:\\OrvexRoll\\20240102_030405\\OrvexRoll.log");
 }
+
+TEST(LogJournal, WritesEachLineOnceAndTheWholeLogIntoANewFile) {
+  const std::string fresh = "C:\\OrvexRoll\\20240102_030405\\OrvexRoll.log";
+  const std::string failed = "C:\\OrvexRoll\\20231231_235959\\OrvexRoll.log";
+  LogJournal journal;
+  EXPECT_EQ(journal.From(fresh), 0u);
+  journal.Written(fresh, 3);
+  EXPECT_EQ(journal.From(fresh), 3u);
+  journal.Written(fresh, 5);
+  EXPECT_EQ(journal.From(fresh), 5u);
+  // The repair run's folder: its log gets every line of this run after the failed run's.
+  EXPECT_EQ(journal.From(failed), 0u);
+  journal.Written(failed, 6);
+  EXPECT_EQ(journal.From(failed), 6u);
+  EXPECT_EQ(journal.From(fresh), 0u);
+}

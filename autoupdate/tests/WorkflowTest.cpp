@@ -60,7 +60,8 @@ class World : public WorkflowEffects, public LogSink {
   std::vector<std::string> command_lines;
   std::vector<uint32_t> resume_seeds;
   std::vector<VersionUpdateStart> verup_starts;
-  std::vector<std::string> para_run_folders, removed;
+  std::vector<std::string> para_run_folders, removed, stored_in;
+  std::vector<RecoveryRecord> stored;
   int resets = 0, driver_updates = 0, cleared_reasons = 0, open_adapter = 0;
   uint64_t slept = 0;
   std::vector<uint32_t> sleeps;
@@ -122,6 +123,10 @@ class World : public WorkflowEffects, public LogSink {
   }
   void ClearFailureReason() override { ++cleared_reasons; }
   void RemoveRunFolder(const std::string& folder) override { removed.push_back(folder); }
+  void StoreRecovery(const std::string& documents_folder, const RecoveryRecord& record) override {
+    stored_in.push_back(documents_folder);
+    stored.push_back(record);
+  }
   int Ask(const std::string& text, const std::string& caption, uint32_t type) override {
     asked.push_back({text, caption, type});
     if (answers.empty()) {
@@ -328,6 +333,48 @@ TEST_F(WorkflowTest, RepairQuestionChoosesTheStoredFolderAndResumePoint) {
   EXPECT_EQ(world_.verup_starts[0].stage, -3);
   EXPECT_EQ(world_.verup_starts[0].resume_value, 0x5u);
   EXPECT_TRUE(state_.succeeded);
+}
+
+// Probes a stored folder that exists (the probe file itself is never there).
+struct FolderThere : FolderProbe {
+  uint32_t OpenError(const std::string&) override { return 2; }
+};
+
+TEST_F(WorkflowTest, RecordIsStoredBeforeEachChildSoARunThatNeverEndsOffersTheRepair) {
+  setup_.folders.documents_folder = "C:\\Docs\\Orvex\\";
+  world_.answers = {kAnswerOk};
+  world_.children = {Child(1, 3), Child(1, -5)};
+  Run();
+  ASSERT_EQ(world_.stored.size(), 2u);
+  EXPECT_EQ(world_.stored_in, (std::vector<std::string>{"C:\\Docs\\Orvex\\", "C:\\Docs\\Orvex\\"}));
+  // Before the parameter tool: a repair would run it again; before the version update tool: a
+  // repair starts at its first stage. Both in this run's folder, both offered at the next start.
+  const int32_t stages[] = {kStageParameter, kStageVersionUpdate};
+  for (size_t i = 0; i < 2; ++i) {
+    RecoveryRecord r = world_.stored[i];
+    EXPECT_EQ(r.failure_state, kStateInterrupted);
+    EXPECT_EQ(r.stage, stages[i]);
+    EXPECT_EQ(RecoveryFolder(r), setup_.folders.run_folder);
+    FolderThere probe;
+    EXPECT_TRUE(CheckRecoveryRecord(&r, probe).repair_offered) << i;
+  }
+  EXPECT_EQ(world_.stored[1].parameter_value, 3);
+  // The run's own record stays clean: the outcome deletes the file after this success.
+  EXPECT_EQ(state_.recovery.failure_state, 0);
+  EXPECT_TRUE(state_.succeeded);
+}
+
+TEST_F(WorkflowTest, RepairRunKeepsTheStoredFailureStageAndResumeValueWhileItsChildRuns) {
+  setup_.folders.documents_folder = "C:\\Docs\\Orvex\\";
+  LoadRecovery(256, -3, 0x5);
+  world_.answers = {kAnswerYes};
+  world_.children = {Child(1, -5)};
+  Run();
+  ASSERT_EQ(world_.stored.size(), 1u);
+  EXPECT_EQ(world_.stored[0].failure_state, 256);
+  EXPECT_EQ(world_.stored[0].stage, -3);
+  EXPECT_EQ(world_.stored[0].resume_value, 0x5u);
+  EXPECT_EQ(RecoveryFolder(world_.stored[0]), "C:\\OrvexRoll\\20231231_235959\\");
 }
 
 TEST_F(WorkflowTest, RepairOfAParameterFailureStartsAtTheParameterStep) {

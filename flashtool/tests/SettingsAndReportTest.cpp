@@ -6,6 +6,7 @@
 
 #include "ClipboardReport.h"
 #include "DebugLevels.h"
+#include "DeviceRecords.h"
 #include "MainWindowRules.h"
 #include "NumberText.h"
 
@@ -164,5 +165,10 @@ TEST(MainWindow, WatchdogAndPaths) {
   EXPECT_EQ(LostDeviceValue(0x100, 1167), 0u);
   EXPECT_EQ(LostDeviceValue(0x200, 31), 31u);
   EXPECT_EQ(LostDeviceValue(0x200, 0), 1u);
+  // A write's end comes just before the adapter restarts: it must still count once the device
+  // check fails; other records of a device that left do not.
+  EXPECT_TRUE(HandledAfterDeviceLeft(kCodeTransferEnd));
+  EXPECT_TRUE(HandledAfterDeviceLeft(kCodeTransferProgress));
+  EXPECT_FALSE(HandledAfterDeviceLeft(kCodeChannelStarted));
   EXPECT_EQ(FolderDialogTitle("bin"), "更新ファイル(*.bin) が存在するフォルダの指定");
 }

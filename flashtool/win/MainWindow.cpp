@@ -495,8 +495,9 @@ uint32_t MainWindow::DriverDetail() {
 
 void MainWindow::OnNotification(int id, const uint8_t* record) {
   ReleaseGuard release(channel_, id);
-  if (record == nullptr || ended_ || !channel_.DeviceReady()) return;
+  if (record == nullptr || ended_) return;
   const NotificationHeader h = ReadNotificationHeader(record);
+  if (!HandledAfterDeviceLeft(h.code) && !channel_.DeviceReady()) return;
   const uint8_t status = record[kRecordHeaderSize];
   switch (h.code) {
     case kCodeChannelStarted:

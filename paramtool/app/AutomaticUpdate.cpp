@@ -208,6 +208,12 @@ bool RunUpdateStep(AutoRunContext& context, const UpdateStepInput& input, Parame
         attempted = true;
         if (files.IsReadOnly(source)) files.ClearReadOnly(source);
         const std::string target = InFolder(run_folder, plan.backup_names[slot]);
+        // A retry or repair run works in the failed run's folder, and the run that failed (or was
+        // killed) may have installed the new file already: the backup there is the one to keep.
+        if (files.Exists(target)) {
+          progress(Format(texts::kBackupKeptReport, target.c_str()));
+          continue;
+        }
         uint32_t error = 0;
         if (CopyOver(files, source, target, &error)) {
           progress(Format(texts::kBackupSucceededReport, source.c_str(), target.c_str()));

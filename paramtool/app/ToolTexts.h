@@ -117,6 +117,8 @@ constexpr char kAutoDefinitionLoadFailedReport[] = "自動更新用パラメー�
 constexpr char kDefinitionChosenReport[] = "パラメータ定義ファイル・バージョン : %d.%03X(MC-CPU=%d.%03X)\n\n'%s";
 constexpr char kNoFittingDefinitionReport[] = "該当パラメータ定義ファイル・バージョン無 : %d.%03X(MC-CPU)";
 constexpr char kBackupSucceededReport[] = "現パラメータ定義ファイル保存成功\n\n'%s' → '%s'";
+// A retry or repair run in the same run folder: the backup made before the update began is kept.
+constexpr char kBackupKeptReport[] = "現パラメータ定義ファイル保存済\n\n'%s'";
 constexpr char kBackupFailedReport[] = "現パラメータ定義ファイル保存失敗\n\n'%s' → '%s'\n\nErr = %d : %s";
 constexpr char kBackupNoRunFolderReport[] = "現パラメータ定義ファイルは、保存先フォルダ未設定のため保存無";
 constexpr char kBackupNothingInstalledReport[] =

@@ -55,6 +55,7 @@ void LogView::Append(const std::vector<std::string>& items) {
   if (list_ != nullptr && !items_.empty()) {
     SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(items_.size() - 1), FALSE);
   }
+  if (appended_) appended_();
 }
 
 namespace {

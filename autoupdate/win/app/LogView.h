@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,8 @@ class LogView : public LogSink {
   bool Attach(HWND owner, HWND list);
 
   void AddEntry(std::string_view text, uint32_t code, bool time_stamp) override;
+  // Called on the window's thread after each entry has been listed.
+  void OnAppended(std::function<void()> appended) { appended_ = std::move(appended); }
   // The owner's handler for kAppendMessage.
   void OnAppendMessage(LPARAM items);
 
@@ -41,6 +44,7 @@ class LogView : public LogSink {
   HWND list_ = nullptr;
   DWORD thread_ = 0;
   std::vector<std::string> items_;
+  std::function<void()> appended_;
 };
 
 }  // namespace orvex::autoupdate

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "Format.h"
 #include "LogFile.h"
 #include "ModelNumber.h"
@@ -97,6 +99,11 @@ bool MainWindow::PrepareWindow() {
     return false;
   }
   targets_ = InstallTargetsFor(windows);
+
+  // The log goes to the run folder as it grows; the save at the end reports a failure.
+  log_.OnAppended([this] {
+    if (!finished_) WriteLogSoFar();
+  });
 
   // 5. The worker, waiting until the window is ready.
   effects_ = std::make_unique<WorkerEffects>(hwnd(), mapping_, reports_, setup_.info, targets_, log_);
@@ -238,12 +245,23 @@ bool MainWindow::SaveLog() {
     Box(LogNoRunFolderText(), MB_OK);
     return false;
   }
-  std::string path = LogFilePath(setup_.folders.run_folder, config_.executable_name);
-  if (SaveLogFile(path, log_.Items()) != 0) {
-    Box(LogSaveFailureText(path), MB_OK);
+  if (WriteLogSoFar() != 0) {
+    Box(LogSaveFailureText(LogFilePath(setup_.folders.run_folder, config_.executable_name)), MB_OK);
     return false;
   }
   return true;
+}
+
+uint32_t MainWindow::WriteLogSoFar() {
+  // Entries come on this thread only; the worker changes the run folder (the repair run) while
+  // it waits for none of them.
+  if (setup_.folders.run_folder.empty()) return 0;
+  const std::string path = LogFilePath(setup_.folders.run_folder, config_.executable_name);
+  const std::vector<std::string>& items = log_.Items();
+  const size_t from = std::min(journal_.From(path), items.size());
+  uint32_t error = SaveLogFile(path, std::vector<std::string>(items.begin() + from, items.end()));
+  if (error == 0) journal_.Written(path, items.size());
+  return error;
 }
 
 void MainWindow::MakeClosable(bool closable) {

@@ -55,6 +55,8 @@ class MainWindow : public Dialog {
 
   void OnWorkflowDone();
   bool SaveLog();
+  // Writes the lines the log file does not have yet; 0 or the system error.
+  uint32_t WriteLogSoFar();
   void MakeClosable(bool closable);
   void ShowContextMenu(LPARAM position);
   void ShowAbout();
@@ -63,6 +65,7 @@ class MainWindow : public Dialog {
   RollConfig config_;
   std::string title_;  // from the update information, without the " <Win98>" of the caption
   LogView log_;
+  LogJournal journal_;
   ReportMapping mapping_;
   ChildReports reports_;
   InstallTargets targets_;

@@ -1,6 +1,7 @@
 #include "WorkerEffects.h"
 
 #include "HandoffFileIo.h"
+#include "RecoveryFile.h"
 #include "RollStartup.h"
 #include "ShowMessage.h"
 #include "SystemError.h"
@@ -139,5 +140,10 @@ ProcessRun WorkerEffects::RunProcess(const std::string& command_line, uint32_t r
 void WorkerEffects::ClearFailureReason() { reports_.ClearReason(); }
 
 void WorkerEffects::RemoveRunFolder(const std::string& folder) { RemoveFolderTree(folder); }
+
+void WorkerEffects::StoreRecovery(const std::string& documents_folder, const RecoveryRecord& record) {
+  uint32_t error = StoreRecoveryFile(RecoveryFilePath(documents_folder), record);
+  if (error != 0) log_.AddEntry(RecoveryStoreFailureText(error, documents_folder), 2, true);
+}
 
 }  // namespace orvex::autoupdate

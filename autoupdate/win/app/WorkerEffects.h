@@ -52,6 +52,7 @@ class WorkerEffects : public WorkflowEffects {
   ProcessRun RunProcess(const std::string& command_line, uint32_t resume_seed) override;
   void ClearFailureReason() override;
   void RemoveRunFolder(const std::string& folder) override;
+  void StoreRecovery(const std::string& documents_folder, const RecoveryRecord& record) override;
 
  private:
   HWND window_;

@@ -291,6 +291,18 @@ TEST_F(UpdateStep, EveryStepInOrderWithItsFiles) {
   EXPECT_EQ(static_cast<uint8_t>(saved[60]), 5);
 }
 
+TEST_F(UpdateStep, SecondRunInTheSameFolderKeepsTheBackupsOfTheFirst) {
+  Run();
+  // The repair run after a run that was killed once it had installed the new file.
+  context_.report_value = 0;
+  const std::vector<Sent> sent = Run();
+  EXPECT_EQ(sent[0].text, "現パラメータ定義ファイル保存済\n\n'C:\\Run\\OLDP_Cti_par.txt'");
+  EXPECT_EQ(files_.files["C:\\Run\\OLDP_Cti_par.txt"], "installed");
+  EXPECT_EQ(files_.files["C:\\Run\\OLDM_Cti_par.txt"], "documents");
+  EXPECT_EQ(files_.files["C:\\Docs\\Orvex\\Cti_par.txt"], DefinitionText("2001"));
+  EXPECT_TRUE(ok_);
+}
+
 TEST_F(UpdateStep, ReadOnlyInstalledFilesAreBackedUpAndReplaced) {
   files_.read_only.insert("C:\\Orvex\\Cti_par.txt");
   const std::vector<Sent> sent = Run();

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# make reliability: the recovery matrix. Every operation of a clean automatic update in turn is
+# cut off by pulling the simulated adapter out, and each program is killed at a spread of
+# moments; the suite's retry and repair runs must bring the adapter to the package's state.
+# Arguments go to scripts/reliability/run.py (--every N samples the unplug points, --only
+# NAMES runs single points). Output: build/reliability (matrix.log, table.txt).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# A Wine prefix of its own: the matrix replaces the installed driver files and makes run folders
+# on the Windows drive, and stops its Wine server at the end, so it keeps away from the tests'.
+root=${ORVEX_BUILD_ROOT:-build}
+case $root in /*) ;; *) root=$PWD/$root ;; esac
+export WINEPREFIX=${ORVEX_RELIABILITY_PREFIX:-$root/wineprefix-reliability}
+# ORVEX_RELIABILITY_SHARDS=N splits the points over N runs side by side, each with its own
+# display, prefix and folder (the runs mostly wait for the programs and the adapter), then
+# prints one table.
+shards=${ORVEX_RELIABILITY_SHARDS:-1}
+if [ "$shards" -gt 1 ]; then
+  [ -n "${ORVEX_RELIABILITY_NO_BUILD:-}" ] || scripts/build.sh windows
+  pids=()
+  for i in $(seq 1 "$shards"); do
+    ORVEX_RELIABILITY_SHARDS=1 ORVEX_RELIABILITY_NO_BUILD=1 ORVEX_RELIABILITY_PREFIX=$root/wineprefix-reliability-$i \
+      scripts/reliability.sh "$@" --shard "$i/$shards" --out "$root/reliability/shard-$i" \
+      > "$root/reliability-shard-$i.out" 2>&1 &
+    pids+=($!)
+  done
+  for p in "${pids[@]}"; do wait "$p" || true; done
+  source scripts/wine-env.sh
+  export ORVEX_ROOT ORVEX_BUILD_ROOT WINEPREFIX
+  exec python3 scripts/reliability/run.py --merge "$root"/reliability/shard-* --out "$root/reliability"
+fi
+source scripts/xvfb.sh
+trap 'set +e; orvex_stop_all' EXIT
+if [ -z "${ORVEX_RELIABILITY_NO_BUILD:-}" ]; then
+  scripts/build.sh windows
+fi
+scripts/wine-prefix.sh
+orvex_start_xvfb
+wineserver -p60 >/dev/null 2>&1 </dev/null
+export ORVEX_ROOT ORVEX_BUILD_ROOT WINEPREFIX DISPLAY
+nice python3 scripts/reliability/run.py "$@"
