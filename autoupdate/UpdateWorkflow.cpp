@@ -83,7 +83,7 @@ UpdateWorkflow::Step UpdateWorkflow::Device() {
     }
     if (answer == kAnswerNo) {
       Log("ログ情報保存フォルダ選択");
-      ResetRecoveryHeader(&state_.recovery, state_.recovery.version);
+      ResetRecoveryHeader(&state_.recovery, setup_.own_version);
       return Step::kDriver;
     }
     Log("修復更新開始キャンセル", 255);

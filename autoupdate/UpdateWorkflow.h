@@ -98,6 +98,7 @@ struct WorkflowSetup {
   HandoffFolders folders;  // the run folder may change to the recovery record's on a repair run
   ToolAvailability parameter_tool = kToolNotConfigured;
   std::string label;  // DeviceName, or "CTIアダプター"
+  uint32_t own_version = 0;  // OrvexRoll's own file version, stamped into a reset recovery record
 };
 
 // What the worker changes; the main window reads it once the worker has ended.

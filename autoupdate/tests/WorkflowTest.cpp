@@ -389,6 +389,8 @@ TEST_F(WorkflowTest, RepairOfAParameterFailureStartsAtTheParameterStep) {
 TEST_F(WorkflowTest, NormalUpdateInsteadOfRepairStillDropsTheTestOption) {
   setup_.info.para_prog = "Bin\\OrvexSet.exe /e 3 /x";
   LoadRecovery(256, 4, 0x9);
+  state_.recovery.version = 0x01000000;  // written by an older OrvexRoll
+  setup_.own_version = 0x02000101;
   world_.answers = {kAnswerNo};
   world_.children = {Child(1, 1), Child(1, -5)};
   Run();
@@ -398,6 +400,7 @@ TEST_F(WorkflowTest, NormalUpdateInsteadOfRepairStillDropsTheTestOption) {
   EXPECT_EQ(setup_.folders.run_folder, "C:\\OrvexRoll\\20240102_030405\\");
   // The record's header is reset, its folder stays: the /e option is dropped on this first run.
   EXPECT_EQ(state_.recovery.failure_state, 0);
+  EXPECT_EQ(state_.recovery.version, 0x02000101u);
   EXPECT_EQ(RecoveryFolder(state_.recovery), "C:\\OrvexRoll\\20231231_235959\\");
   EXPECT_EQ(world_.verup_starts.at(0).stage, 1);
   EXPECT_EQ(world_.verup_starts.at(0).resume_value, 0u);

@@ -38,6 +38,7 @@ MainWindow::MainWindow(RollConfig config) : config_(std::move(config)) {
   setup_.update_folder = config_.update_folder;
   setup_.parameter_tool = config_.parameter_tool;
   setup_.label = DeviceLabel(config_.info);
+  setup_.own_version = config_.own_version;
   setup_.folders.model = ModelNumberOf(config_.info);
   ResetRecoveryRecord(&state_.recovery, config_.own_version);
 }
