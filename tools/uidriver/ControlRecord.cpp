@@ -73,6 +73,7 @@ std::string DescribeWindow(const WindowRecord& w) {
     if (c.checked == 2) out += " indeterminate";
     out += Format(" style %08X at %d,%d size %dx%d\n", c.style, c.rect.left, c.rect.top, c.rect.Width(),
                   c.rect.Height());
+    if (!c.contents_error.empty()) out += pad + "    (contents not read: " + c.contents_error + ")\n";
     if (!c.columns.empty()) {
       out += pad + "    columns:";
       for (const std::string& title : c.columns) out += " " + QuoteText(title);

@@ -31,6 +31,8 @@ struct ControlRecord {
   std::vector<std::string> columns;
   std::vector<std::vector<std::string>> rows;
   std::vector<int> selected;
+  // Why a list view's or tab control's texts could not be read; empty when they were.
+  std::string contents_error;
 };
 
 struct WindowRecord {

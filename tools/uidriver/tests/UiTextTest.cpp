@@ -61,6 +61,10 @@ TEST(ControlRecordTest, DumpShowsStatesListsAndEscapedTexts) {
   list.columns = {"番号", "名前"};
   list.rows = {{"1", "ｱﾅﾛｸﾞ局線"}, {"2", "表示"}};
   list.selected = {1};
+  ControlRecord tab;
+  tab.id = 1016;
+  tab.class_name = "SysTabControl32";
+  tab.contents_error = "no room below 2 GiB in 64-bit process 40";
   ControlRecord box;
   box.id = 1003;
   box.class_name = "Button";
@@ -68,7 +72,7 @@ TEST(ControlRecordTest, DumpShowsStatesListsAndEscapedTexts) {
   box.enabled = false;
   box.checked = 1;
   box.depth = 2;
-  w.controls = {list, box};
+  w.controls = {list, tab, box};
   std::string dump = DescribeWindow(w);
   EXPECT_NE(dump.find("window \"保存確認\" class \"#32770\" pid 32 at 10,20 size 300x200"), std::string::npos)
       << dump;
@@ -76,6 +80,12 @@ TEST(ControlRecordTest, DumpShowsStatesListsAndEscapedTexts) {
   EXPECT_NE(dump.find("columns: \"番号\" \"名前\""), std::string::npos) << dump;
   EXPECT_NE(dump.find("     0: \"1\" \"ｱﾅﾛｸﾞ局線\"\n"), std::string::npos) << dump;
   EXPECT_NE(dump.find("    *1: \"2\" \"表示\"\n"), std::string::npos) << dump;  // trail byte 0x5C kept
+  EXPECT_NE(
+      dump.find("style 00000000 at 0,0 size 0x0\n      (contents not read: no room below 2 GiB in 64-bit "
+                "process 40)\n    [1003]"),
+      std::string::npos)
+      << dump;
+  EXPECT_EQ(dump.find("(contents not read: )"), std::string::npos) << dump;  // only where reading failed
   EXPECT_NE(dump.find("    [1003] Button \"line \\\"one\\\"\\n\\\\\" disabled checked"), std::string::npos)
       << dump;
   EXPECT_EQ(DescribeWindows({}), "(no visible window)\n");

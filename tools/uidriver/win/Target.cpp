@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <vector>
 
+#include "Format.h"
 #include "UiDriver.h"
 #include "Wide.h"
 
@@ -125,37 +127,110 @@ Delivery DeliverWithPointer(HWND target, UINT message, WPARAM wparam, LPARAM lpa
   return ModalOpened(target, before) ? Delivery::kModal : Delivery::kFailed;
 }
 
+namespace {
+
+// A 32-bit process on a 64-bit system runs under WOW64; one that does not has the system's
+// bitness: 64-bit, unless a 32-bit driver runs outside WOW64 itself (a 32-bit system).
+std::optional<Bitness> BitnessOf(HANDLE process) {
+  BOOL wow64 = FALSE;
+  if (!IsWow64Process(process, &wow64)) return std::nullopt;
+  if (wow64) return Bitness::k32;
+  if (kOwnBitness == Bitness::k64) return Bitness::k64;
+  BOOL self = FALSE;
+  if (!IsWow64Process(GetCurrentProcess(), &self)) return std::nullopt;
+  return self ? Bitness::k64 : Bitness::k32;
+}
+
+// Below 2 GiB a 32-bit driver's pointers and LPARAMs mean the same in a 64-bit target.
+constexpr uint64_t kLowLimit = 0x80000000u;
+
+// Reserves the block at an address the 32-bit driver chose in the 64-bit target's lower 2 GiB;
+// 0 when there is no room there.
+uint64_t AllocateLow(HANDLE process, size_t size) {
+  SYSTEM_INFO system = {};
+  GetSystemInfo(&system);
+  std::vector<FreeRegion> free_regions;
+  // Under WOW64 a region reaching above 4 GiB reports a size cut to 32 bits, so the walk also
+  // ends where it would not move forward.
+  for (uint64_t at = system.dwAllocationGranularity; at < kLowLimit;) {
+    MEMORY_BASIC_INFORMATION region = {};
+    if (VirtualQueryEx(process, reinterpret_cast<void*>(static_cast<uintptr_t>(at)), &region,
+                       sizeof region) == 0) {
+      break;
+    }
+    const uint64_t base = reinterpret_cast<uintptr_t>(region.BaseAddress);
+    const uint64_t next = base + region.RegionSize;
+    if (region.State == MEM_FREE) free_regions.push_back({base, region.RegionSize});
+    if (next <= at) break;
+    at = next;
+  }
+  for (uint64_t place : LowPlaces(free_regions, size, system.dwAllocationGranularity, kLowLimit)) {
+    void* wanted = reinterpret_cast<void*>(static_cast<uintptr_t>(place));
+    // Asked for an address, the system places the block there or nowhere; a region the target
+    // took in the meantime is passed over.
+    void* got = VirtualAllocEx(process, wanted, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (got == wanted) return place;
+  }
+  return 0;
+}
+
+}  // namespace
+
 RemoteMemory::RemoteMemory(HWND owner, size_t size) : size_(size) {
   DWORD pid = 0;
   GetWindowThreadProcessId(owner, &pid);
-  if (pid == 0) return;
-  process_.Reset(OpenProcess(
-      PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-      pid));
-  if (!process_) return;
-  // LVITEM and friends hold pointers: a 32-bit target would read them differently.
-  BOOL theirs = FALSE, ours = FALSE;
-  if (IsWow64Process(process_.Get(), &theirs) && IsWow64Process(GetCurrentProcess(), &ours) &&
-      theirs != ours) {
+  if (pid == 0) {
+    failure_ = "the window is gone";
     return;
   }
-  address_ = VirtualAllocEx(process_.Get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  DWORD access =
+      PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_LIMITED_INFORMATION;
+  // A 32-bit driver may have to look for room itself (VirtualQueryEx).
+  if (kOwnBitness == Bitness::k32) access |= PROCESS_QUERY_INFORMATION;
+  process_.Reset(OpenProcess(access, FALSE, pid));
+  if (!process_) {
+    failure_ = Format("cannot open process %lu (error %lu)", pid, GetLastError());
+    return;
+  }
+  std::optional<Bitness> bitness = BitnessOf(process_.Get());
+  if (!bitness) {
+    failure_ = Format("cannot tell whether process %lu is 32- or 64-bit (error %lu)", pid, GetLastError());
+    return;
+  }
+  bitness_ = *bitness;
+  if (kOwnBitness == Bitness::k32 && bitness_ == Bitness::k64) {
+    address_ = AllocateLow(process_.Get(), size);
+    if (!Valid()) failure_ = Format("no room below 2 GiB in 64-bit process %lu for a 32-bit driver", pid);
+    return;
+  }
+  void* block = VirtualAllocEx(process_.Get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (block == nullptr) {
+    failure_ = Format("cannot allocate memory in process %lu (error %lu)", pid, GetLastError());
+    return;
+  }
+  address_ = reinterpret_cast<uintptr_t>(block);
+  // A 32-bit process's memory lies below 4 GiB; a block elsewhere its pointers could not reach.
+  if (bitness_ == Bitness::k32 && address_ > 0xFFFFFFFFu) {
+    VirtualFreeEx(process_.Get(), block, 0, MEM_RELEASE);
+    address_ = 0;
+    failure_ = Format("the memory placed in 32-bit process %lu lies above 4 GiB", pid);
+  }
 }
 
 RemoteMemory::~RemoteMemory() {
-  if (address_ != nullptr) VirtualFreeEx(process_.Get(), address_, 0, MEM_RELEASE);
+  if (Valid()) VirtualFreeEx(process_.Get(), Pointer(0), 0, MEM_RELEASE);
 }
 
 bool RemoteMemory::Write(size_t offset, const void* data, size_t size) {
   if (!Valid() || offset > size_ || size > size_ - offset) return false;
   SIZE_T done = 0;
-  return WriteProcessMemory(process_.Get(), Address(offset), data, size, &done) && done == size;
+  return WriteProcessMemory(process_.Get(), Pointer(offset), data, size, &done) && done == size;
 }
 
 bool RemoteMemory::Read(size_t offset, void* data, size_t size) const {
   if (!Valid() || offset > size_ || size > size_ - offset) return false;
   SIZE_T done = 0;
-  return ReadProcessMemory(process_.Get(), Address(offset), data, size, &done) && done == size;
+  return ReadProcessMemory(process_.Get(), Pointer(offset), data, size, &done) && done == size;
 }
 
 std::wstring RemoteMemory::ReadWide(size_t offset, size_t chars) const {

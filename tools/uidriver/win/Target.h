@@ -6,9 +6,11 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "Handles.h"
+#include "RemoteStructs.h"
 
 namespace orvex::uidriver::detail {
 
@@ -32,8 +34,13 @@ Delivery Deliver(HWND target, UINT message, WPARAM wparam, LPARAM lparam);
 // which still counts as delivered when it ran out while the target opened a modal window.
 Delivery DeliverWithPointer(HWND target, UINT message, WPARAM wparam, LPARAM lparam);
 
-// A block of memory in the process that owns a window, for LVITEM, TCITEM and the like. Both
-// sides must have the same pointer size.
+// The driver's own bitness.
+constexpr Bitness kOwnBitness = sizeof(void*) == 8 ? Bitness::k64 : Bitness::k32;
+
+// A block of memory in the process that owns a window, for LVITEM, TCITEM and the like, which
+// the caller lays out for that process's bitness (RemoteStructs.h). The block lies where the
+// target's pointers and a message's LPARAM reach it; where that cannot be had, there is no block
+// and Failure() says why.
 class RemoteMemory {
  public:
   RemoteMemory(HWND owner, size_t size);
@@ -41,20 +48,30 @@ class RemoteMemory {
   RemoteMemory(const RemoteMemory&) = delete;
   RemoteMemory& operator=(const RemoteMemory&) = delete;
 
-  bool Valid() const { return address_ != nullptr; }
-  char* Address(size_t offset = 0) const { return static_cast<char*>(address_) + offset; }
-  LPARAM Param(size_t offset = 0) const { return reinterpret_cast<LPARAM>(Address(offset)); }
+  bool Valid() const { return address_ != 0; }
+  const std::string& Failure() const { return failure_; }
+  Bitness bitness() const { return bitness_; }
+  // An address in the block as the target sees it, for the structures' pointers.
+  uint64_t RemoteAddress(size_t offset = 0) const { return address_ + offset; }
+  // The same as a message's LPARAM (a 32-bit target reads its lower half).
+  LPARAM Param(size_t offset = 0) const { return static_cast<LPARAM>(RemoteAddress(offset)); }
   bool Write(size_t offset, const void* data, size_t size);
   bool Read(size_t offset, void* data, size_t size) const;
   // A wide text of at most `chars` characters at offset, cut at its NUL.
   std::wstring ReadWide(size_t offset, size_t chars) const;
   // Leaves the block in place: a handler still running may read it later.
-  void Abandon() { address_ = nullptr; }
+  void Abandon() { address_ = 0; }
 
  private:
+  void* Pointer(size_t offset) const {
+    return reinterpret_cast<void*>(static_cast<uintptr_t>(address_ + offset));
+  }
+
   UniqueHandle process_;
-  void* address_ = nullptr;
+  uint64_t address_ = 0;
   size_t size_ = 0;
+  Bitness bitness_ = kOwnBitness;
+  std::string failure_;
 };
 
 }  // namespace orvex::uidriver::detail

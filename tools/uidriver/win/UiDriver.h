@@ -29,13 +29,14 @@
 //
 // What works across processes (Wine 8, Windows): window texts, button clicks, check states,
 // WM_CHAR, WM_COMMAND and WM_SYSCOMMAND, and list view / tab messages whose structures the driver
-// places in the target process. A WM_NOTIFY from another process is not delivered, so tabs are
-// selected with TCM_SETCURFOCUS and rows with LVM_SETITEMSTATE, and the controls notify their
-// parents themselves. Another process's menus cannot be read, but their commands can be sent.
-// Another process's font and icon handles cannot be read either (GDI and icon handles belong to
-// their process, and under Wine WM_GETFONT from another process answers nothing), so a control's
-// font is not offered; a message box's icon is told by comparing its pixels on screen with the
-// system icons.
+// places in the target process, laid out for its bitness (a 64-bit driver reads the shipped
+// 32-bit programs, and a 32-bit driver a 64-bit program). A WM_NOTIFY from another process is
+// not delivered, so tabs are selected with TCM_SETCURFOCUS and rows with LVM_SETITEMSTATE, and
+// the controls notify their parents themselves. Another process's menus cannot be read, but
+// their commands can be sent. Another process's font and icon handles cannot be read either
+// (GDI and icon handles belong to their process, and under Wine WM_GETFONT from another process
+// answers nothing), so a control's font is not offered; a message box's icon is told by
+// comparing its pixels on screen with the system icons.
 #pragma once
 
 #include <windows.h>
@@ -154,10 +155,12 @@ class Window {
   // Clicks a check box or radio button until it has the state; false when it cannot get there.
   bool Check(int id, bool checked) const;
 
-  // List views and list boxes: rows of cell texts (a list box has one column).
+  // List views and list boxes: rows of cell texts (a list box has one column). A list view's or
+  // tab control's texts are read through memory placed in its process; where that fails, the
+  // result is empty and *error says why.
   int ItemCount(int id) const;
-  std::vector<std::vector<std::string>> ListRows(int id) const;
-  std::vector<std::string> ListColumns(int id) const;  // list view column titles
+  std::vector<std::vector<std::string>> ListRows(int id, std::string* error = nullptr) const;
+  std::vector<std::string> ListColumns(int id, std::string* error = nullptr) const;  // list view titles
   std::vector<int> SelectedRows(int id) const;
   // Selects just this row (and focuses it), as a click on it does; the control notifies.
   bool SelectRow(int id, int row) const;
@@ -171,7 +174,7 @@ class Window {
   bool SelectCombo(int id, int index) const;
 
   // Tab controls: titles, the selected tab, and a selection the tab control announces itself.
-  std::vector<std::string> TabTitles(int id) const;
+  std::vector<std::string> TabTitles(int id, std::string* error = nullptr) const;
   int SelectedTab(int id) const;
   bool SelectTab(int id, int index) const;
 
@@ -273,5 +276,8 @@ class ReportParent {
 std::string BuildPath(const std::string& relative);
 // A file of the source tree (ORVEX_SOURCE_DIR).
 std::string SourcePath(const std::string& relative);
+// A file of the build tree of the other bitness: ORVEX_WIN32_BINARY_DIR for a 64-bit driver,
+// ORVEX_WIN64_BINARY_DIR for a 32-bit one. "" when the variable is not set.
+std::string OtherBuildPath(const std::string& relative);
 
 }  // namespace orvex::uidriver

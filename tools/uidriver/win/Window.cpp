@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstddef>
 
+#include "RemoteStructs.h"
 #include "Target.h"
 #include "Wide.h"
 
@@ -88,49 +90,93 @@ int Depth(HWND child, HWND top) {
   return depth;
 }
 
+// --- structures in the target
+
+// The structures as the driver lays them out for its own bitness must be the compiler's; each
+// build tree checks its own (x86-64 and i686).
+static_assert(ListColumnLayout(detail::kOwnBitness).size == sizeof(LVCOLUMNW));
+static_assert(ListColumnLayout(detail::kOwnBitness).mask == offsetof(LVCOLUMNW, mask));
+static_assert(ListColumnLayout(detail::kOwnBitness).text == offsetof(LVCOLUMNW, pszText));
+static_assert(ListColumnLayout(detail::kOwnBitness).text_max == offsetof(LVCOLUMNW, cchTextMax));
+static_assert(ListItemLayout(detail::kOwnBitness).size == sizeof(LVITEMW));
+static_assert(ListItemLayout(detail::kOwnBitness).mask == offsetof(LVITEMW, mask));
+static_assert(ListItemLayout(detail::kOwnBitness).sub_item == offsetof(LVITEMW, iSubItem));
+static_assert(ListItemLayout(detail::kOwnBitness).state == offsetof(LVITEMW, state));
+static_assert(ListItemLayout(detail::kOwnBitness).state_mask == offsetof(LVITEMW, stateMask));
+static_assert(ListItemLayout(detail::kOwnBitness).text == offsetof(LVITEMW, pszText));
+static_assert(ListItemLayout(detail::kOwnBitness).text_max == offsetof(LVITEMW, cchTextMax));
+static_assert(TabItemLayout(detail::kOwnBitness).size == sizeof(TCITEMW));
+static_assert(TabItemLayout(detail::kOwnBitness).mask == offsetof(TCITEMW, mask));
+static_assert(TabItemLayout(detail::kOwnBitness).text == offsetof(TCITEMW, pszText));
+static_assert(TabItemLayout(detail::kOwnBitness).text_max == offsetof(TCITEMW, cchTextMax));
+
+// The text buffer lies behind the largest of the structures.
+constexpr size_t kTextAt = 128;
+static_assert(ListColumnLayout(Bitness::k64).size <= kTextAt &&
+              ListItemLayout(Bitness::k64).size <= kTextAt && TabItemLayout(Bitness::k64).size <= kTextAt);
+constexpr size_t kTextBlock = kTextAt + kCellChars * sizeof(wchar_t);
+
+void SetError(std::string* error, const std::string& why) {
+  if (error != nullptr && error->empty()) *error = why;
+}
+
+// Writes the structure, laid out for the target's bitness, at the start of the block.
+bool WriteStruct(RemoteMemory& memory, StructLayout (*layout_of)(Bitness), const StructFields& fields) {
+  std::optional<std::vector<uint8_t>> image = StructImage(layout_of(memory.bitness()), fields);
+  return image && memory.Write(0, image->data(), image->size());
+}
+
+// The same with its text pointer aimed at an emptied buffer at kTextAt.
+bool WriteTextStruct(RemoteMemory& memory, StructLayout (*layout_of)(Bitness), StructFields fields) {
+  fields.text = memory.RemoteAddress(kTextAt);
+  fields.text_max = static_cast<int32_t>(kCellChars);
+  const wchar_t nul = L'\0';
+  return memory.Write(kTextAt, &nul, sizeof nul) && WriteStruct(memory, layout_of, fields);
+}
+
 // --- list views
 
-std::vector<std::string> ListViewColumns(HWND list) {
+std::vector<std::string> ListViewColumns(HWND list, std::string* error) {
   std::vector<std::string> titles;
-  RemoteMemory memory(list, sizeof(LVCOLUMNW) + kCellChars * sizeof(wchar_t));
-  if (!memory.Valid()) return titles;
+  RemoteMemory memory(list, kTextBlock);
+  if (!memory.Valid()) {
+    SetError(error, memory.Failure());
+    return titles;
+  }
   for (int col = 0; col < 256; ++col) {
-    LVCOLUMNW column = {};
+    StructFields column;
     column.mask = LVCF_TEXT;
-    column.pszText = reinterpret_cast<LPWSTR>(memory.Address(sizeof(LVCOLUMNW)));
-    column.cchTextMax = static_cast<int>(kCellChars);
     LRESULT ok = 0;
-    if (!memory.Write(0, &column, sizeof column) || !Query(list, LVM_GETCOLUMNW, col, memory.Param(), &ok) ||
-        !ok) {
+    if (!WriteTextStruct(memory, ListColumnLayout, column) ||
+        !Query(list, LVM_GETCOLUMNW, col, memory.Param(), &ok) || !ok) {
       break;
     }
-    titles.push_back(FromWide(memory.ReadWide(sizeof(LVCOLUMNW), kCellChars)));
+    titles.push_back(FromWide(memory.ReadWide(kTextAt, kCellChars)));
   }
   return titles;
 }
 
-std::vector<std::vector<std::string>> ListViewRows(HWND list) {
+std::vector<std::vector<std::string>> ListViewRows(HWND list, std::string* error) {
   std::vector<std::vector<std::string>> rows;
   LRESULT count = 0;
   if (!Query(list, LVM_GETITEMCOUNT, 0, 0, &count) || count <= 0) return rows;
-  size_t columns = std::max<size_t>(1, ListViewColumns(list).size());
-  RemoteMemory memory(list, sizeof(LVITEMW) + kCellChars * sizeof(wchar_t));
-  if (!memory.Valid()) return rows;
+  size_t columns = std::max<size_t>(1, ListViewColumns(list, error).size());
+  RemoteMemory memory(list, kTextBlock);
+  if (!memory.Valid()) {
+    SetError(error, memory.Failure());
+    return rows;
+  }
   for (LRESULT row = 0; row < count; ++row) {
     std::vector<std::string> cells;
     for (size_t col = 0; col < columns; ++col) {
-      LVITEMW item = {};
-      item.iSubItem = static_cast<int>(col);
-      item.pszText = reinterpret_cast<LPWSTR>(memory.Address(sizeof(LVITEMW)));
-      item.cchTextMax = static_cast<int>(kCellChars);
+      StructFields item;
+      item.sub_item = static_cast<int32_t>(col);
       LRESULT length = 0;
-      std::wstring nul(1, L'\0');
-      memory.Write(sizeof(LVITEMW), nul.data(), sizeof(wchar_t));
-      if (!memory.Write(0, &item, sizeof item) ||
+      if (!WriteTextStruct(memory, ListItemLayout, item) ||
           !Query(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), memory.Param(), &length)) {
         return rows;
       }
-      cells.push_back(FromWide(memory.ReadWide(sizeof(LVITEMW), kCellChars)));
+      cells.push_back(FromWide(memory.ReadWide(kTextAt, kCellChars)));
     }
     rows.push_back(std::move(cells));
   }
@@ -139,11 +185,11 @@ std::vector<std::vector<std::string>> ListViewRows(HWND list) {
 
 // Sets the state bits of one item (or of all for -1); false when the list did not take it.
 bool SetListViewState(HWND list, int row, UINT state, UINT mask) {
-  RemoteMemory memory(list, sizeof(LVITEMW));
-  LVITEMW item = {};
-  item.stateMask = mask;
+  RemoteMemory memory(list, ListItemLayout(Bitness::k64).size);  // the larger of the two forms
+  StructFields item;
+  item.state_mask = mask;
   item.state = state;
-  if (!memory.Write(0, &item, sizeof item)) return false;
+  if (!memory.Valid() || !WriteStruct(memory, ListItemLayout, item)) return false;
   Delivery d = detail::Deliver(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), memory.Param());
   // The list view reads the item again for each row it notifies about; a handler that opened a
   // modal box may still come back to it.
@@ -179,25 +225,24 @@ std::vector<std::string> StringItems(HWND control, UINT count_message, UINT leng
 
 // --- tabs
 
-std::vector<std::string> Tabs(HWND tab) {
+std::vector<std::string> Tabs(HWND tab, std::string* error) {
   std::vector<std::string> titles;
   LRESULT count = 0;
   if (!Query(tab, TCM_GETITEMCOUNT, 0, 0, &count) || count <= 0) return titles;
-  RemoteMemory memory(tab, sizeof(TCITEMW) + kCellChars * sizeof(wchar_t));
-  if (!memory.Valid()) return titles;
+  RemoteMemory memory(tab, kTextBlock);
+  if (!memory.Valid()) {
+    SetError(error, memory.Failure());
+    return titles;
+  }
   for (LRESULT i = 0; i < count; ++i) {
-    TCITEMW item = {};
+    StructFields item;
     item.mask = TCIF_TEXT;
-    item.pszText = reinterpret_cast<LPWSTR>(memory.Address(sizeof(TCITEMW)));
-    item.cchTextMax = static_cast<int>(kCellChars);
-    std::wstring nul(1, L'\0');
-    memory.Write(sizeof(TCITEMW), nul.data(), sizeof(wchar_t));
     LRESULT ok = 0;
-    if (!memory.Write(0, &item, sizeof item) ||
+    if (!WriteTextStruct(memory, TabItemLayout, item) ||
         !Query(tab, TCM_GETITEMW, static_cast<WPARAM>(i), memory.Param(), &ok)) {
       break;
     }
-    titles.push_back(ok ? FromWide(memory.ReadWide(sizeof(TCITEMW), kCellChars)) : std::string());
+    titles.push_back(ok ? FromWide(memory.ReadWide(kTextAt, kCellChars)) : std::string());
   }
   return titles;
 }
@@ -255,14 +300,14 @@ ControlRecord RecordOf(HWND hwnd, HWND top) {
   c.rect = RectOf(hwnd);
   if (IsCheckable(hwnd)) c.checked = static_cast<int>(QueryValue(hwnd, BM_GETCHECK, 0, 0, 0));
   if (IsClass(hwnd, WC_LISTVIEWA)) {
-    c.columns = ListViewColumns(hwnd);
-    c.rows = ListViewRows(hwnd);
+    c.columns = ListViewColumns(hwnd, &c.contents_error);
+    c.rows = ListViewRows(hwnd, &c.contents_error);
   } else if (IsClass(hwnd, "ListBox")) {
     c.rows = OneColumn(StringItems(hwnd, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT));
   } else if (IsClass(hwnd, "ComboBox")) {
     c.rows = OneColumn(StringItems(hwnd, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT));
   } else if (IsClass(hwnd, WC_TABCONTROLA)) {
-    c.rows = OneColumn(Tabs(hwnd));
+    c.rows = OneColumn(Tabs(hwnd, &c.contents_error));
   }
   c.selected = SelectionOf(hwnd);
   return c;
@@ -406,18 +451,18 @@ int Window::ItemCount(int id) const {
   return -1;
 }
 
-std::vector<std::vector<std::string>> Window::ListRows(int id) const {
+std::vector<std::vector<std::string>> Window::ListRows(int id, std::string* error) const {
   HWND item = Item(id);
   if (item == nullptr) return {};
-  if (IsClass(item, WC_LISTVIEWA)) return ListViewRows(item);
+  if (IsClass(item, WC_LISTVIEWA)) return ListViewRows(item, error);
   if (IsClass(item, "ListBox")) return OneColumn(StringItems(item, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT));
   return {};
 }
 
-std::vector<std::string> Window::ListColumns(int id) const {
+std::vector<std::string> Window::ListColumns(int id, std::string* error) const {
   HWND item = Item(id);
   if (item == nullptr || !IsClass(item, WC_LISTVIEWA)) return {};
-  return ListViewColumns(item);
+  return ListViewColumns(item, error);
 }
 
 std::vector<int> Window::SelectedRows(int id) const {
@@ -488,10 +533,10 @@ bool Window::SelectCombo(int id, int index) const {
                                    reinterpret_cast<LPARAM>(item)));
 }
 
-std::vector<std::string> Window::TabTitles(int id) const {
+std::vector<std::string> Window::TabTitles(int id, std::string* error) const {
   HWND item = Item(id);
   if (item == nullptr || !IsClass(item, WC_TABCONTROLA)) return {};
-  return Tabs(item);
+  return Tabs(item, error);
 }
 
 int Window::SelectedTab(int id) const {

@@ -90,4 +90,10 @@ std::string SourcePath(const std::string& relative) {
   return Under(EnvironmentFolder(L"ORVEX_SOURCE_DIR"), relative);
 }
 
+std::string OtherBuildPath(const std::string& relative) {
+  std::string folder =
+      EnvironmentFolder(sizeof(void*) == 8 ? L"ORVEX_WIN32_BINARY_DIR" : L"ORVEX_WIN64_BINARY_DIR");
+  return folder.empty() ? std::string() : Under(folder, relative);
+}
+
 }  // namespace orvex::uidriver

@@ -114,6 +114,41 @@ TEST_F(SampleTest, ReadsEveryControl) {
   EXPECT_EQ(Windows(app_->pid())[0].caption, kCaption);
 }
 
+// The shipped programs are 32-bit, the driver may be 64-bit (and the other way round): list and
+// tab texts come through structures laid out for the target's bitness.
+TEST_F(SampleTest, ReadsAProgramOfTheOtherBitness) {
+  const char* variable = sizeof(void*) == 8 ? "ORVEX_WIN32_BINARY_DIR" : "ORVEX_WIN64_BINARY_DIR";
+  std::string other = OtherBuildPath("tools/uidriver/uidriver_sample.exe");
+  if (other.empty()) GTEST_SKIP() << variable << " names no build tree of the other bitness";
+  if (GetFileAttributesW(ToWide(other).c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no " << other;
+  program_ = folder_.AddFile(other, "uidriver_sample_other.exe");
+  ASSERT_FALSE(program_.empty());
+  StartSample();
+  BOOL ours = FALSE, theirs = FALSE;
+  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &ours) && IsWow64Process(app_->handle(), &theirs));
+  ASSERT_NE(ours, theirs) << other << " has the driver's own bitness";
+
+  std::string why;
+  EXPECT_EQ(main_.ListColumns(IDC_UI_LIST, &why), (std::vector<std::string>{"番号", "名前", "状態"})) << why;
+  auto rows = main_.ListRows(IDC_UI_LIST, &why);
+  ASSERT_EQ(rows.size(), 4u) << why;
+  EXPECT_EQ(rows[1], (std::vector<std::string>{"2", "INS64", "未接続"}));
+  EXPECT_EQ(rows[3], (std::vector<std::string>{"4", "INS1500", "エラー"}));
+  EXPECT_EQ(main_.TabTitles(IDC_UI_TAB, &why), (std::vector<std::string>{"基本", "詳細"})) << why;
+  EXPECT_EQ(why, "");
+  std::string dump = DescribeProcess(app_->pid());
+  EXPECT_NE(dump.find("2: \"3\" \"ｱﾅﾛｸﾞ内線\" \"接続\""), std::string::npos) << dump;
+  EXPECT_NE(dump.find("1: \"詳細\""), std::string::npos) << dump;
+  EXPECT_EQ(dump.find("contents not read"), std::string::npos) << dump;
+
+  // Selecting places an LVITEM there, a double click a RECT.
+  ASSERT_TRUE(main_.SelectRow(IDC_UI_LIST, 2));
+  EXPECT_TRUE(WaitLog("row 2 selected"));
+  EXPECT_EQ(main_.SelectedRows(IDC_UI_LIST), std::vector<int>{2});
+  ASSERT_TRUE(main_.DoubleClickRow(IDC_UI_LIST, 1));
+  EXPECT_TRUE(WaitLog("row 1 double-click"));
+}
+
 TEST_F(SampleTest, ClicksChecksAndTypes) {
   StartSample();
   ASSERT_TRUE(main_.Click(IDC_UI_RUN));
