@@ -1,9 +1,10 @@
 # Test and fuzz helpers shared by every folder.
 #
-# orvex_add_gtest(NAME n SOURCES ... [LIBS ...] [RESOURCES rc...] [TIMEOUT s] [LABELS ...])
-#   A GoogleTest program run by ctest (through Wine in the windows tree). Every test has a time
-#   limit so that a forgotten modal window cannot hang the run. Not built in the fuzz tree; built
-#   but not registered in the windows32 tree, whose programs cannot run here.
+# orvex_add_gtest(NAME n SOURCES ... [LIBS ...] [RESOURCES rc...] [TIMEOUT s] [LABELS ...] [GUI] [E2E])
+#   A GoogleTest program run by ctest (through Wine in the Windows trees). Every test has a time
+#   limit so that a forgotten modal window cannot hang the run. Not built in the fuzz tree. GUI
+#   tests take the display one at a time; E2E marks the tests that drive real programs from
+#   outside, which run on the shipped i686 form where the machine can run it.
 # orvex_add_fuzzer(NAME n SOURCES ... [LIBS ...] [SECONDS s] [CORPUS dir])
 #   A libFuzzer target; only in the fuzz tree, where ctest runs it briefly.
 
@@ -27,7 +28,7 @@ if(ORVEX_GTEST_LIBS)
 endif()
 
 function(orvex_add_gtest)
-  cmake_parse_arguments(T "GUI" "NAME;TIMEOUT" "SOURCES;LIBS;RESOURCES;LABELS" ${ARGN})
+  cmake_parse_arguments(T "GUI;E2E" "NAME;TIMEOUT" "SOURCES;LIBS;RESOURCES;LABELS" ${ARGN})
   if(ORVEX_FUZZ OR ORVEX_BENCH OR NOT T_SOURCES)
     return()
   endif()
@@ -52,6 +53,9 @@ function(orvex_add_gtest)
   endif()
   if(T_GUI)
     list(APPEND labels gui)
+  endif()
+  if(T_E2E)
+    list(APPEND labels e2e)
   endif()
   set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${labels}"
     ENVIRONMENT "ORVEX_SOURCE_DIR=${PROJECT_SOURCE_DIR};ORVEX_BINARY_DIR=${PROJECT_BINARY_DIR}")

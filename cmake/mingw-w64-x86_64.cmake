@@ -1,4 +1,4 @@
-# The tested form: x86-64, run under Wine (see scripts/wine-run).
+# The second form: x86-64, run under Wine (see scripts/wine-run).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-env.sh
 demo=${1:-$ORVEX_BUILD_ROOT/demo}
-win=$ORVEX_BUILD_ROOT/windows
+win=$ORVEX_BUILD_ROOT/${ORVEX_FORM:-windows}
 winpath() { echo "Z:${1//\//\\}"; }
 versions() { grep -E '^(mc|board\.[0-9]+) ' "$demo/adapter/OrvexSim.txt" | sed 's/^/  /'; }
 

@@ -37,7 +37,7 @@ adapter=$ORVEX_BUILD_ROOT/demo/adapter
 [ -f "$adapter/OrvexSim.txt" ] || orvexset_adapter "$adapter" time_scale=25
 files=$demo/files
 orvexset_folder "$files"
-orvex_exe() { "$ORVEX_ROOT/scripts/wine-run" "$ORVEX_BUILD_ROOT/windows/tools/orvex.exe" --encoding utf-8 "$@"; }
+orvex_exe() { "$ORVEX_ROOT/scripts/wine-run" "$ORVEX_BUILD_ROOT/${ORVEX_FORM:-windows}/tools/orvex.exe" --encoding utf-8 "$@"; }
 # Runs OrvexSet.exe with the arguments against the adapter; prints and returns its full exit code.
 orvexset_file_mode() {
   local pid code

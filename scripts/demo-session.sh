@@ -15,7 +15,7 @@ mkdir -p "$demo/package"
 orvex="$root/host/tools/orvex"
 here=$PWD
 # orvex.exe's text output is redirected here, so it would be code page 932: ask for UTF-8.
-orvex_exe() { "$here/scripts/wine-run" "$root/windows/tools/orvex.exe" --encoding utf-8 "$@"; }
+orvex_exe() { "$here/scripts/wine-run" "$root/${ORVEX_FORM:-windows}/tools/orvex.exe" --encoding utf-8 "$@"; }
 u8() { cat; }
 
 echo "== update package: program images for the adapter's processors"

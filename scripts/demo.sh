@@ -4,17 +4,25 @@
 # processor, newer driver and library files) meets a simulated adapter with older firmware and
 # parameters and an older installed driver; OrvexRoll runs under Xvfb, its start question and
 # final box answered through the UI driver. Output folder: build/demo (the log, the run folder,
-# screenshots of the log window).
+# screenshots of the log window). The programs are the shipped i686 ones where this machine runs
+# 32-bit programs (scripts/form.sh), else the x86-64 ones; the output says which.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/steps.sh
+source scripts/form.sh
 source scripts/xvfb.sh
-# The trap runs without -e, so the display and the Wine server always go.
-trap 'set +e; roll_teardown >/dev/null 2>&1; orvex_stop_all' EXIT
+export ORVEX_FORM=${ORVEX_FORM:-$(orvex_form)}
+# The trap runs without -e, so the display and the Wine server always go; a step that stopped the
+# demo has said so itself, anything else is named here.
+step="setting up"
+trap 'rc=$?; set +e; roll_teardown >/dev/null 2>&1; orvex_stop_all
+  [ $rc = 0 ] || echo "FAILED: make demo stopped in: $step (exit $rc)" >&2' EXIT
 
-scripts/build.sh windows host
-scripts/wine-prefix.sh
+echo "== the demo runs $(orvex_form_text "$ORVEX_FORM")"
+orvex_step "build $ORVEX_FORM and host" scripts/build.sh "$ORVEX_FORM" host
+orvex_step "Wine prefix $WINEPREFIX" scripts/wine-prefix.sh
 orvex_start_xvfb
-wineserver -p60 >/dev/null 2>&1 </dev/null
+orvex_start_wineserver
 source scripts/roll-package.sh
 
 demo=$ORVEX_BUILD_ROOT/demo
@@ -24,13 +32,15 @@ versions() { roll_orvex_exe sim show | roll_u8 | grep -E '^(mc|board\.[0-9]+) ' 
 
 definition_version() { grep -a '^\[VER\]' "$1" | tr -d '\r'; }
 
+step="the update package and the simulated adapter"
 echo "== the update package, a fresh simulated adapter with older firmware and parameters, an older driver"
 roll_setup "$demo"
 (cd "$demo/package" && find . -type f | sort | sed 's/^\.\//   /')
 versions | tee "$demo/versions-before.txt"
 echo "   installed definition: $(definition_version "$demo/installed/Bin/Cti_par.txt"), the package's: $(definition_version "$demo/package/Para/Cti_par.txt")"
 
-echo "== OrvexRoll.exe"
+step="OrvexRoll.exe"
+echo "== OrvexRoll.exe ($ORVEX_FORM)"
 roll_run "$demo" "" "$demo/log-window.png"
 echo "== the log file"
 roll_u8 < "$demo/run/OrvexRoll.log"
@@ -53,6 +63,7 @@ echo "== timing (wall time from start to final box: $roll_seconds s)"
 roll_timing "$demo/run/OrvexRoll.log"
 roll_teardown
 
+step="the layers underneath"
 echo "== the layers underneath, through the orvex command line"
 scripts/demo-session.sh > "$demo/session.txt" 2>&1 && echo "   build/demo/session.txt" || echo "   failed: see build/demo/session.txt"
 scripts/demo-orvexset.sh

@@ -3,13 +3,13 @@
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 winpath() { echo "Z:${1//\//\\}"; }
-ui() { "$ORVEX_ROOT/scripts/wine-run" "$ORVEX_BUILD_ROOT/windows/tools/uidriver/orvexui.exe" "$@"; }
+ui() { "$ORVEX_ROOT/scripts/wine-run" "$ORVEX_BUILD_ROOT/${ORVEX_FORM:-windows}/tools/uidriver/orvexui.exe" "$@"; }
 # The main window, whatever its title says after the prefix.
 orvexset_main=(--caption "Orvex - " --match prefix)
 
 # orvexset_folder FOLDER: a fresh FOLDER with the program, Orvex.dll and Cti_par.txt.
 orvexset_folder() {
-  local folder=$1 build=$ORVEX_BUILD_ROOT/windows/paramtool/app/win
+  local folder=$1 build=$ORVEX_BUILD_ROOT/${ORVEX_FORM:-windows}/paramtool/app/win
   rm -rf "$folder"
   mkdir -p "$folder"
   cp "$build/OrvexSet.exe" "$build/Orvex.dll" "$ORVEX_ROOT/paramtool/model/Cti_par.txt" "$folder/"
@@ -33,9 +33,9 @@ orvexset_adapter() {
   shift
   rm -rf "$folder"
   mkdir -p "$folder"
-  "$ORVEX_ROOT/scripts/wine-run" "$ORVEX_BUILD_ROOT/windows/tools/orvex.exe" sim init "$(winpath "$folder")" >/dev/null
+  "$ORVEX_ROOT/scripts/wine-run" "$ORVEX_BUILD_ROOT/${ORVEX_FORM:-windows}/tools/orvex.exe" sim init "$(winpath "$folder")" >/dev/null
   [ $# -eq 0 ] || ORVEX_SIM=$(winpath "$folder") \
-    "$ORVEX_ROOT/scripts/wine-run" "$ORVEX_BUILD_ROOT/windows/tools/orvex.exe" sim set "$@" >/dev/null
+    "$ORVEX_ROOT/scripts/wine-run" "$ORVEX_BUILD_ROOT/${ORVEX_FORM:-windows}/tools/orvex.exe" sim set "$@" >/dev/null
 }
 
 # orvexset_auto_read 0|1: the "AutoRead" setting of the prefix's user.
@@ -62,7 +62,7 @@ orvexset_capture() {
 orvexset_parameters() {
   local def=$1 out=$2
   shift 2
-  "$ORVEX_ROOT/scripts/wine-run" "$ORVEX_BUILD_ROOT/windows/tools/orvex.exe" def new "$(winpath "$def")" \
+  "$ORVEX_ROOT/scripts/wine-run" "$ORVEX_BUILD_ROOT/${ORVEX_FORM:-windows}/tools/orvex.exe" def new "$(winpath "$def")" \
     -o "$(winpath "$out")" >/dev/null
   python3 - "$out" "$@" <<'PY'
 import sys

@@ -6,6 +6,9 @@
 # NAMES runs single points). Output: build/reliability (matrix.log, table.txt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/form.sh
+# The shipped i686 programs where this machine runs them, else the x86-64 ones.
+export ORVEX_FORM=${ORVEX_FORM:-$(orvex_form)}
 # A Wine prefix of its own: the matrix replaces the installed driver files and makes run folders
 # on the Windows drive, and stops its Wine server at the end, so it keeps away from the tests'.
 root=${ORVEX_BUILD_ROOT:-build}
@@ -16,7 +19,7 @@ export WINEPREFIX=${ORVEX_RELIABILITY_PREFIX:-$root/wineprefix-reliability}
 # prints one table.
 shards=${ORVEX_RELIABILITY_SHARDS:-1}
 if [ "$shards" -gt 1 ]; then
-  [ -n "${ORVEX_RELIABILITY_NO_BUILD:-}" ] || scripts/build.sh windows
+  [ -n "${ORVEX_RELIABILITY_NO_BUILD:-}" ] || scripts/build.sh "$ORVEX_FORM"
   pids=()
   for i in $(seq 1 "$shards"); do
     ORVEX_RELIABILITY_SHARDS=1 ORVEX_RELIABILITY_NO_BUILD=1 ORVEX_RELIABILITY_PREFIX=$root/wineprefix-reliability-$i \
@@ -32,8 +35,9 @@ fi
 source scripts/xvfb.sh
 trap 'set +e; orvex_stop_all' EXIT
 if [ -z "${ORVEX_RELIABILITY_NO_BUILD:-}" ]; then
-  scripts/build.sh windows
+  scripts/build.sh "$ORVEX_FORM"
 fi
+echo "recovery matrix on $(orvex_form_text "$ORVEX_FORM")"
 scripts/wine-prefix.sh
 orvex_start_xvfb
 wineserver -p60 >/dev/null 2>&1 </dev/null

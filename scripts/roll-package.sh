@@ -1,13 +1,15 @@
 # Sourced by scripts/demo.sh and scripts/roll-screenshots.sh: an update package for OrvexRoll, a
 # simulated adapter with older firmware and parameters, the installed driver and library in the
 # Wine prefix, and the OrvexRoll window driven through orvexui. Needs wine-env.sh sourced, a
-# display, and ORVEX_BUILD_ROOT's windows and host trees built.
+# display, and ORVEX_BUILD_ROOT's tree of ORVEX_FORM (windows32, the shipped i686 programs, or
+# windows, the x86-64 ones; scripts/form.sh) built.
 
-roll_win=$ORVEX_BUILD_ROOT/windows
+roll_win=$ORVEX_BUILD_ROOT/${ORVEX_FORM:-windows}
 roll_orvex_exe() { "$ORVEX_ROOT/scripts/wine-run" "$roll_win/tools/orvex.exe" "$@"; }
 roll_winpath() { echo "Z:${1//\//\\}"; }
 roll_u8() { iconv -f CP932 -t UTF-8; }
 roll_system32=$WINEPREFIX/drive_c/windows/system32
+roll_syswow64=$WINEPREFIX/drive_c/windows/syswow64
 roll_folders_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Installer\Folders'
 
 # Tools the test child takes the place of in the package (none by default; a test may name
@@ -118,21 +120,27 @@ PY
 
 # roll_install_driver INSTALLED_TOOLS_DIR: Orvex.sys 1.0.3.0 and the simulated Orvex.dll in the
 # prefix as an installed driver would be, and the tools' folder registered as Windows Installer
-# does. roll_remove_driver takes it all away again.
+# does. roll_remove_driver takes it all away again. The driver is in the 64-bit System32\drivers
+# (these are Linux paths: no redirection). For the 32-bit programs the library is where 64-bit
+# Windows keeps 32-bit libraries, SysWOW64, which the tools load; OrvexRoll looks at the one in
+# System32 (the 64-bit library's place) only for its version and replaces it.
 roll_install_driver() {
   local tools=$1
   mkdir -p "$tools/Bin"
   cp "$roll_win/simulator/standin/installed/Orvex.sys" "$roll_system32/drivers/Orvex.sys"
   cp "$roll_win/simulator/Orvex.dll" "$roll_system32/Orvex.dll"
+  if [ "${ORVEX_FORM:-windows}" = windows32 ]; then cp "$roll_win/simulator/Orvex.dll" "$roll_syswow64/Orvex.dll"; fi
   rm -f "$roll_system32/drivers/Orvex2.sys"
-  wine reg add "$roll_folders_key" /v "$(roll_winpath "$tools/Bin")\\" /t REG_SZ /d '' /f >/dev/null 2>&1 </dev/null
+  # In the 64-bit view, where Windows Installer records it and where OrvexRoll looks.
+  wine reg add "$roll_folders_key" /v "$(roll_winpath "$tools/Bin")\\" /t REG_SZ /d '' /f /reg:64 >/dev/null 2>&1 </dev/null
   roll_installed_tools=$tools
 }
 roll_remove_driver() {
   rm -f "$roll_system32/drivers/Orvex.sys" "$roll_system32/drivers/Orvex2.sys" "$roll_system32/Orvex.dll"
+  rm -f "$roll_syswow64/Orvex.dll" "$roll_syswow64/drivers/Orvex.sys" "$roll_syswow64/drivers/Orvex2.sys"
   rm -f "$WINEPREFIX/drive_c/windows/inf/Orvex.inf" "$WINEPREFIX/drive_c/windows/inf/Orvex2.inf"
   if [ -n "${roll_installed_tools:-}" ]; then
-    wine reg delete "$roll_folders_key" /v "$(roll_winpath "$roll_installed_tools/Bin")\\" /f >/dev/null 2>&1 </dev/null
+    wine reg delete "$roll_folders_key" /v "$(roll_winpath "$roll_installed_tools/Bin")\\" /f /reg:64 >/dev/null 2>&1 </dev/null
     roll_installed_tools=""
   fi
   return 0

@@ -8,4 +8,5 @@ export WINEARCH=win64
 export LC_ALL=ja_JP.UTF-8
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
-export DISPLAY=${DISPLAY:-:97}
+# No display by default: the scripts that show windows start an Xvfb of their own
+# (scripts/xvfb.sh), and a program started without one says it has no display.

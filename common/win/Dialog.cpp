@@ -1,5 +1,7 @@
 #include "Dialog.h"
 
+#include <cstdio>
+
 #include "Wide.h"
 
 namespace orvex {
@@ -17,6 +19,7 @@ INT_PTR Dialog::RunModal(HINSTANCE instance, int template_id, HWND parent) {
   if (hwnd_ != nullptr) return -1;
   instance_ = instance;
   modal_ = true;
+  created_ = false;
   return DialogBoxParamW(instance, MAKEINTRESOURCEW(template_id), parent, Procedure,
                          reinterpret_cast<LPARAM>(this));
 }
@@ -25,6 +28,7 @@ bool Dialog::Create(HINSTANCE instance, int template_id, HWND parent) {
   if (hwnd_ != nullptr) return false;
   instance_ = instance;
   modal_ = false;
+  created_ = false;
   CreateDialogParamW(instance, MAKEINTRESOURCEW(template_id), parent, Procedure,
                      reinterpret_cast<LPARAM>(this));
   // Also false when the dialog ended itself while it was being set up.
@@ -102,6 +106,7 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARA
   if (message == WM_INITDIALOG) {
     self = reinterpret_cast<Dialog*>(lparam);
     self->hwnd_ = hwnd;
+    self->created_ = true;
     SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
   } else {
     self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
@@ -164,6 +169,13 @@ INT_PTR Dialog::Reply(UINT message, LRESULT result) {
       SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
       return TRUE;
   }
+}
+
+int ReportMainWindowFailure(const char* program, DWORD error) {
+  std::fprintf(stderr, "%s: the main window could not be created (system error %lu); is there a display?\n", program,
+               static_cast<unsigned long>(error));
+  std::fflush(stderr);
+  return 3;
 }
 
 }  // namespace orvex

@@ -28,6 +28,8 @@ class Dialog {
 
   HWND hwnd() const { return hwnd_; }
   HINSTANCE instance() const { return instance_; }
+  // The window existed at some point (RunModal's -1 is also a result a dialog may end with).
+  bool WasCreated() const { return created_; }
   bool IsModal() const { return modal_; }
 
   std::string GetText() const;
@@ -74,6 +76,12 @@ class Dialog {
   HWND hwnd_ = nullptr;
   HINSTANCE instance_ = nullptr;
   bool modal_ = false;
+  bool created_ = false;
 };
+
+// For a program whose main window could not be made (no display, no window station): says so on
+// the standard error, where a console or a log that started it can read it, since no box can be
+// shown, and gives the exit code the program should end with.
+int ReportMainWindowFailure(const char* program, DWORD error);
 
 }  // namespace orvex

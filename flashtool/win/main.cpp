@@ -28,5 +28,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   start.update_folder = Settings(OwnProgramName()).GetText("PrgFolder");
 
   MainWindow window(std::move(start), &reporter);
-  return static_cast<int>(window.Run(instance));
+  const INT_PTR result = window.Run(instance);
+  if (!window.WasCreated()) return ReportMainWindowFailure("OrvexFlash", GetLastError());
+  return static_cast<int>(result);
 }

@@ -23,7 +23,9 @@ import plan  # noqa: E402
 
 ROOT = os.environ["ORVEX_ROOT"]
 BUILD = os.environ["ORVEX_BUILD_ROOT"]
-WIN = os.path.join(BUILD, "windows")
+# The programs of the form under test: windows32 (the shipped i686 ones) or windows (x86-64).
+FORM = os.environ.get("ORVEX_FORM", "windows")
+WIN = os.path.join(BUILD, FORM)
 PREFIX = os.environ["WINEPREFIX"]
 WINE_RUN = os.path.join(ROOT, "scripts", "wine-run")
 UI = os.path.join(WIN, "tools", "uidriver", "orvexui.exe")
@@ -116,6 +118,9 @@ class Work:
         shutil.copy(os.path.join(WIN, "simulator", "standin", "installed", "Orvex.sys"),
                     os.path.join(system32, "drivers", "Orvex.sys"))
         shutil.copy(os.path.join(WIN, "simulator", "Orvex.dll"), os.path.join(system32, "Orvex.dll"))
+        if FORM == "windows32":  # where the 32-bit tools load it (see roll_install_driver)
+            shutil.copy(os.path.join(WIN, "simulator", "Orvex.dll"),
+                        os.path.join(PREFIX, "drive_c", "windows", "syswow64", "Orvex.dll"))
         for gone in (os.path.join(system32, "drivers", "Orvex2.sys"),
                      os.path.join(PREFIX, "drive_c", "windows", "inf", "Orvex.inf"),
                      os.path.join(PREFIX, "drive_c", "windows", "inf", "Orvex2.inf")):

@@ -1,6 +1,7 @@
 #include "SimDriver.h"
 
 #include "Format.h"
+#include "ProcessBitness.h"
 #include "SimDevice.h"
 #include "SimOperations.h"
 #include "SimStore.h"
@@ -54,6 +55,9 @@ class SimulatedDriver : public DeviceDriver {
     if (!Answering(device, &state)) return false;
     uint8_t reply[kDriverReplySize];
     if (!state.driver_file.empty()) {
+      // A driver knows its own file; a 32-bit caller on 64-bit Windows would otherwise be sent
+      // to SysWOW64\drivers, where no driver is.
+      RedirectionOff redirection;
       if (auto text = ReadVersionString(state.driver_file, "041104b0")) state.driver_version = ParseVersionPacked(*text);
     }
     BuildDriverVersionReply(state, reply);

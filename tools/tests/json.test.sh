@@ -5,7 +5,7 @@
 # Usage: json.test.sh ORVEX [RUNNER]
 source "$(dirname "$0")/lib.sh" "$@"
 jc() { python3 "$SOURCE/tools/tests/jsoncheck.py" "$@"; }
-raw() { $RUNNER "$ORVEX" "$@"; }  # without lib.sh's --encoding
+raw() { run $RUNNER "$ORVEX" "$@"; }  # without lib.sh's --encoding
 to932() { python3 -c 'import sys; sys.stdout.buffer.write(sys.argv[1].encode("cp932"))' "$1"; }
 
 cp "$SOURCE/paramtool/model/Cti_par.txt" sample.txt
@@ -59,15 +59,14 @@ PY
 orvex recovery show --json ja.rec > out.json; check "recovery show" $?
 jc out.json 'doc["run_folder"] == env["FOLDER"]'; check "recovery: run folder equals the record's" $?
 
-# Any bytes: whatever a command prints for a random file is valid JSON. (scripts/wine-run hands
-# orvex.exe's error line over on stdout, so there only a command's successful output is read.)
+# Any bytes: whatever a command prints for a random file is valid JSON.
 for n in 1 2 3 4 5 6; do
   head -c $((n * 700)) /dev/urandom > random.bin
   head -c 1056 /dev/urandom > random.rec
   for command in "prg info --json random.bin" "def show random.bin --json" "ini show random.bin --json" \
     "handoff show --json --para random.bin" "handoff show --json --verup random.bin" "recovery show --json random.rec"; do
     orvex $command > out.json 2>/dev/null; rc=$?
-    if [ -s out.json ] && { [ -z "$RUNNER" ] || [ $rc = 0 ]; }; then jc out.json; check "random bytes: $command" $?; fi
+    if [ -s out.json ]; then jc out.json; check "random bytes: $command (rc=$rc)" $?; fi
   done
 done
 jc out.json 'isinstance(doc["run_folder"], str)'; check "a random record's folder is a string" $?

@@ -9,11 +9,27 @@ trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 fails=0
 pass=0
-check() {  # check NAME STATUS: STATUS 0 passes
-  if [ "$2" = 0 ]; then pass=$((pass + 1)); else echo "FAIL: $1"; fails=$((fails + 1)); fi
+check() {  # check NAME STATUS: STATUS 0 passes; a failure shows what the last orvex run said
+  if [ "$2" = 0 ]; then
+    pass=$((pass + 1))
+  else
+    echo "FAIL: $1"
+    fails=$((fails + 1))
+    if [ -s "$work/.last-err" ]; then
+      echo "  the last orvex run (exit ${last_rc:-?}) said on stderr:"
+      tail -n 5 "$work/.last-err" | sed 's/^/  | /'
+    fi
+  fi
+}
+# run PROGRAM ARGS...: runs it with its stderr also kept for check; the caller's redirections hold.
+run() {
+  "$@" 2>"$work/.last-err"
+  last_rc=$?
+  cat "$work/.last-err" >&2
+  return $last_rc
 }
 # The tests compare in UTF-8: plain text is asked for in UTF-8, and JSON always is.
-orvex() { $RUNNER "$ORVEX" --encoding utf-8 "$@"; }
+orvex() { run $RUNNER "$ORVEX" --encoding utf-8 "$@"; }
 u8() { cat; }
 has() { grep -aqF -- "$1" out.txt; }  # has TEXT: the last output (UTF-8) contains TEXT
 finish() {

@@ -20,5 +20,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   }
   MainWindow window(std::move(config));
   window.Run(instance);
+  if (!window.WasCreated()) return orvex::ReportMainWindowFailure("OrvexRoll", GetLastError());
   return 0;
 }

@@ -8,19 +8,6 @@
 
 namespace orvex::autoupdate {
 
-namespace {
-
-using DisableFn = BOOL(WINAPI*)(PVOID*);
-using RevertFn = BOOL(WINAPI*)(PVOID);
-
-template <typename T>
-T Kernel32Function(const char* name) {
-  HMODULE kernel = GetModuleHandleW(L"Kernel32.dll");
-  return kernel ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
-}
-
-}  // namespace
-
 uint32_t WinDriverFileSystem::Probe(const std::string& path) {
   if (GetFileAttributesW(ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES) return 0;
   DWORD error = GetLastError();
@@ -44,19 +31,5 @@ uint32_t WinDriverFileSystem::Copy(const std::string& source, const std::string&
 }
 
 std::string WinDriverFileSystem::ErrorText(uint32_t error) { return SystemErrorText(error); }
-
-bool RedirectionOff::Available() {
-  return Kernel32Function<DisableFn>("Wow64DisableWow64FsRedirection") != nullptr &&
-         Kernel32Function<RevertFn>("Wow64RevertWow64FsRedirection") != nullptr;
-}
-
-RedirectionOff::RedirectionOff() {
-  if (!Available()) return;
-  active_ = Kernel32Function<DisableFn>("Wow64DisableWow64FsRedirection")(&old_value_) != FALSE;
-}
-
-RedirectionOff::~RedirectionOff() {
-  if (active_) Kernel32Function<RevertFn>("Wow64RevertWow64FsRedirection")(old_value_);
-}
 
 }  // namespace orvex::autoupdate

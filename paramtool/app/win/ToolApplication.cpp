@@ -29,6 +29,11 @@ int RunParameterTool(HINSTANCE instance) {
     dialog.TakeCommandLine(line);
     dialog.ReadSettings();
     dialog.Run(instance);
+    if (!dialog.WasCreated()) {
+      const DWORD error = GetLastError();
+      if (SUCCEEDED(ole)) OleUninitialize();
+      return ReportMainWindowFailure("OrvexSet", error);
+    }
     context = dialog.context();
   }
   // After the window is gone, so the message has no owner that no longer exists.

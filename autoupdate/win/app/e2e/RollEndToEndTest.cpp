@@ -15,6 +15,7 @@
 #include "DefinitionLoader.h"
 #include "DeviceDriver.h"
 #include "ParameterSaveFile.h"
+#include "ProcessBitness.h"
 #include "ProgramFolder.h"
 #include "ProgramHeader.h"
 #include "RecoveryFile.h"
@@ -43,6 +44,26 @@ std::string SystemFolder() {
   wchar_t buffer[MAX_PATH];
   UINT n = GetSystemDirectoryW(buffer, MAX_PATH);
   return FromWide(std::wstring_view(buffer, n)) + "\\";
+}
+
+// The system folder's files as the system itself has them: the drivers and the 64-bit library.
+// OrvexRoll switches the redirection of a 32-bit process off to reach them, and so do these; with
+// it on, System32 is SysWOW64 to the shipped tools, where they find the 32-bit library.
+bool NativeCopy(const std::string& from, const std::string& to) {
+  RedirectionOff off;
+  return CopyFileW(ToWide(from).c_str(), ToWide(to).c_str(), FALSE) != FALSE;
+}
+uint32_t NativeVersion(const std::string& path) {
+  RedirectionOff off;
+  return au::FileVersionPacked(path);
+}
+bool NativeExists(const std::string& path) {
+  RedirectionOff off;
+  return GetFileAttributesW(ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+void NativeDelete(const std::string& path) {
+  RedirectionOff off;
+  DeleteFileW(ToWide(path).c_str());
 }
 
 // The run folders under the Windows drive's OrvexRoll\ folder.
@@ -97,10 +118,12 @@ class RollEndToEnd : public ::testing::Test {
 
     // The driver and library as installed with the adapter, and the tools' folder as registered.
     system_ = SystemFolder();
-    ASSERT_TRUE(CopyFileW(ToWide(BuildPath("simulator/standin/installed/Orvex.sys")).c_str(),
-                          ToWide(system_ + "drivers\\Orvex.sys").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(ToWide(BuildPath("simulator/Orvex.dll")).c_str(), ToWide(system_ + "Orvex.dll").c_str(),
-                          FALSE));
+    ASSERT_TRUE(NativeCopy(BuildPath("simulator/standin/installed/Orvex.sys"), system_ + "drivers\\Orvex.sys"));
+    ASSERT_TRUE(NativeCopy(BuildPath("simulator/Orvex.dll"), system_ + "Orvex.dll"));
+    if (RunsUnderWow64()) {
+      ASSERT_TRUE(CopyFileW(ToWide(BuildPath("simulator/Orvex.dll")).c_str(), ToWide(system_ + "Orvex.dll").c_str(),
+                            FALSE));
+    }
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, ToWide(kFoldersKey).c_str(), 0, nullptr, 0,
                               KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr),
@@ -119,7 +142,8 @@ class RollEndToEnd : public ::testing::Test {
     }
     RemoveDirectoryW(L"C:\\OrvexRoll");
     for (const char* file : {"drivers\\Orvex.sys", "drivers\\Orvex2.sys", "Orvex.dll"}) {
-      DeleteFileW(ToWide(system_ + file).c_str());
+      NativeDelete(system_ + file);
+      DeleteFileW(ToWide(system_ + file).c_str());  // SysWOW64's, for a 32-bit process
     }
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, ToWide(kFoldersKey).c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key) ==
@@ -262,11 +286,27 @@ TEST_F(RollEndToEnd, NewerDriverIsInstalledTheAdapterResetAndBothToolsRun) {
   EXPECT_EQ(log.back().substr(29), std::string(kTitle) + "正常終了");
   // Replaced, kept in Old\, and answered by the driver stand-in after the reset.
   const std::string run = NewRunFolder();
-  EXPECT_EQ(au::FileVersionPacked(system_ + "drivers\\Orvex.sys"), 0x01010500u);
+  EXPECT_EQ(NativeVersion(system_ + "drivers\\Orvex.sys"), 0x01010500u);
   EXPECT_EQ(au::FileVersionPacked(run + "Old\\Orvex.sys"), 0x01000300u);
-  EXPECT_EQ(au::FileVersionPacked(system_ + "Orvex.dll"), 0x01010204u);
+  EXPECT_EQ(NativeVersion(system_ + "Orvex.dll"), 0x01010204u);
   // Orvex2 was not installed, so it is not installed now either.
-  EXPECT_EQ(GetFileAttributesW(ToWide(system_ + "drivers\\Orvex2.sys").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(NativeExists(system_ + "drivers\\Orvex2.sys"));
+  if (sizeof(void*) == 4) {
+    // The shipped 32-bit OrvexRoll on 64-bit Windows: it saw the system's own drivers folder, not
+    // SysWOW64's, which has no driver; it found the install folder in the 64-bit registry view,
+    // which a 32-bit process does not see by default.
+    EXPECT_TRUE(RunsUnderWow64());
+    EXPECT_TRUE(Has(log, "WOW64Enable"));
+    EXPECT_EQ(GetFileAttributesW(ToWide(system_ + "drivers\\Orvex.sys").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "a driver in SysWOW64\\drivers";
+    HKEY key32 = nullptr;
+    bool found32 = RegOpenKeyExW(HKEY_LOCAL_MACHINE, ToWide(kFoldersKey).c_str(), 0,
+                                  KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key32) == ERROR_SUCCESS &&
+                    RegQueryValueExW(key32, ToWide(installed_ + "Bin\\").c_str(), nullptr, nullptr, nullptr,
+                                     nullptr) == ERROR_SUCCESS;
+    if (key32) RegCloseKey(key32);
+    EXPECT_FALSE(found32);
+  }
   auto driver = sim::CreateSimulatedDriver(sim_.Path());
   Adapter adapter = driver->OpenAdapter();
   DriverVersion version;
@@ -283,8 +323,7 @@ TEST_F(RollEndToEnd, NewerDriverIsInstalledTheAdapterResetAndBothToolsRun) {
 }
 
 TEST_F(RollEndToEnd, UnchangedDriverNeedsNoReset) {
-  ASSERT_TRUE(CopyFileW(ToWide(BuildPath("simulator/standin/package/Orvex.sys")).c_str(),
-                        ToWide(system_ + "drivers\\Orvex.sys").c_str(), FALSE));
+  ASSERT_TRUE(NativeCopy(BuildPath("simulator/standin/package/Orvex.sys"), system_ + "drivers\\Orvex.sys"));
   auto app = Start();
   ASSERT_TRUE(app);
   Answer(*app, "自動更新を開始します。", IDOK);

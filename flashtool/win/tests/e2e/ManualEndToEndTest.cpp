@@ -121,6 +121,23 @@ TEST_F(ManualEndToEnd, ListsTheDemoPackageAndTheDevice) {
                                                   "0000 1105 1010 2001 0100"}));
   EXPECT_EQ(Column(devices, 0), (std::vector<std::string>{"(MC)", "01", "02", "03", "04"}));
   EXPECT_EQ(Column(devices, 1), (std::vector<std::string>{"本体 USB2.0", "ｱﾅﾛｸﾞ局線", "ｱﾅﾛｸﾞ内線", "INS64", "PVﾎﾞｰﾄﾞ"}));
+  // The about box: the shipped 32-bit tool on 64-bit Windows marks its own version " <x64>".
+  ASSERT_TRUE(main->SysCommand(IDM_FLASH_ABOUT));
+  // Looked for by its owner: with an icon and one OK button the driver takes it for a message box.
+  std::optional<Window> about;
+  WaitFor([&] {
+    for (const auto& record : uidriver::Windows(app->pid()))
+      if (record.caption == "バージョン情報" && record.owner == reinterpret_cast<uintptr_t>(main->hwnd()))
+        about.emplace(reinterpret_cast<HWND>(static_cast<uintptr_t>(record.handle)));
+    return about.has_value();
+  });
+  ASSERT_TRUE(about) << Screen();
+  const std::string own = about->Text(1000);
+  EXPECT_EQ(own.rfind("OrvexFlash.exe Ver ", 0), 0u) << own;
+  EXPECT_EQ(own.size() > 6 && own.compare(own.size() - 6, 6, " <x64>") == 0, sizeof(void*) == 4) << own;
+  EXPECT_EQ(about->Text(1002).rfind("SYS Ver ", 0), 0u) << about->Text(1002);
+  ASSERT_TRUE(about->Click(IDOK));
+  ASSERT_TRUE(about->WaitGone(kWait));
   ASSERT_TRUE(main->Close());
   EXPECT_TRUE(app->WaitExit(kWait));
 }

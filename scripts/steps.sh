@@ -1,0 +1,45 @@
+# Sourced: every step of make test, make demo, make reliability and make screenshots goes through
+# these, so that a run that stops says which step stopped it and shows what that step printed
+# last, never a bare make error.
+#
+#   orvex_step NAME COMMAND...    runs COMMAND with its output kept aside; on failure prints
+#                                 "FAILED: NAME (exit N)" and the output's last lines
+#   orvex_step_shown NAME COMMAND...   the same, with the output shown as it comes
+#   orvex_fail NAME TEXT          says why a step cannot go on, and fails
+
+ORVEX_STEP_LINES=${ORVEX_STEP_LINES:-25}
+
+orvex_step() {
+  local name=$1 log rc
+  shift
+  log=$(mktemp)
+  echo "== $name"
+  "$@" >"$log" 2>&1 </dev/null
+  rc=$?
+  if [ "$rc" != 0 ]; then
+    echo "FAILED: $name (exit $rc); its last lines:" >&2
+    tail -n "$ORVEX_STEP_LINES" "$log" | sed 's/^/  | /' >&2
+  fi
+  rm -f "$log"
+  return "$rc"
+}
+
+orvex_step_shown() {
+  local name=$1 log rc
+  shift
+  log=$(mktemp)
+  echo "== $name"
+  "$@" </dev/null 2>&1 | tee "$log"
+  rc=${PIPESTATUS[0]}
+  if [ "$rc" != 0 ]; then
+    echo "FAILED: $name (exit $rc); its last lines:" >&2
+    tail -n "$ORVEX_STEP_LINES" "$log" | sed 's/^/  | /' >&2
+  fi
+  rm -f "$log"
+  return "$rc"
+}
+
+orvex_fail() {
+  echo "FAILED: $1: $2" >&2
+  return 1
+}
