@@ -38,8 +38,10 @@ if [ -z "${ORVEX_RELIABILITY_NO_BUILD:-}" ]; then
   scripts/build.sh "$ORVEX_FORM"
 fi
 echo "recovery matrix on $(orvex_form_text "$ORVEX_FORM")"
-scripts/wine-prefix.sh
+source scripts/steps.sh
+orvex_step "Wine prefix $WINEPREFIX" scripts/wine-prefix.sh
 orvex_start_xvfb
-wineserver -p60 >/dev/null 2>&1 </dev/null
+# The matrix's prefix is its own: a server an earlier run left there is ended first.
+ORVEX_OWN_WINESERVER=1 orvex_start_wineserver
 export ORVEX_ROOT ORVEX_BUILD_ROOT WINEPREFIX DISPLAY
 nice python3 scripts/reliability/run.py "$@"

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-env.sh
-win=$ORVEX_BUILD_ROOT/windows
+win=$ORVEX_BUILD_ROOT/${ORVEX_FORM:-windows}
 out=$PWD/docs/screenshots
 work=$ORVEX_BUILD_ROOT/screenshot-orvexflash
 winpath() { echo "Z:${1//\//\\}"; }

@@ -64,7 +64,7 @@ ui click --pid "$pid" "${orvexset_main[@]}" --id 2000 >/dev/null
 ui wait-exit --pid "$pid" --timeout 30 >/dev/null
 
 # A read slow enough to be seen.
-ORVEX_SIM=$(winpath "$adapter") scripts/wine-run "$ORVEX_BUILD_ROOT/windows/tools/orvex.exe" sim set read_block_ms=300 >/dev/null
+ORVEX_SIM=$(winpath "$adapter") scripts/wine-run "$ORVEX_BUILD_ROOT/${ORVEX_FORM:-windows}/tools/orvex.exe" sim set read_block_ms=300 >/dev/null
 orvexset_start "$work" "$adapter"
 pid=$orvexset_pid
 ui wait --pid "$pid" --caption "デバイス・パラメータ読込中" --match prefix >/dev/null

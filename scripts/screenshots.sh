@@ -3,15 +3,19 @@
 # the simulated adapter. Output: docs/screenshots/*.png
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/steps.sh
+source scripts/form.sh
 source scripts/xvfb.sh
-trap orvex_stop_all EXIT
+trap 'rc=$?; set +e; orvex_stop_all; [ $rc = 0 ] || echo "FAILED: make screenshots stopped (exit $rc)" >&2' EXIT
+# The pictures show the shipped i686 programs where this machine runs them.
+export ORVEX_FORM=${ORVEX_FORM:-$(orvex_form)}
 
-scripts/build.sh windows
-scripts/wine-prefix.sh
+orvex_step "build $ORVEX_FORM" scripts/build.sh "$ORVEX_FORM"
+orvex_step "Wine prefix $WINEPREFIX" scripts/wine-prefix.sh
 orvex_start_xvfb
-wineserver -p60 >/dev/null 2>&1 </dev/null
+orvex_start_wineserver
 
-win=$ORVEX_BUILD_ROOT/windows
+win=$ORVEX_BUILD_ROOT/$ORVEX_FORM
 out=docs/screenshots
 mkdir -p "$out"
 adapter=$ORVEX_BUILD_ROOT/screenshot-adapter

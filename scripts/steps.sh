@@ -14,8 +14,8 @@ orvex_step() {
   shift
   log=$(mktemp)
   echo "== $name"
-  "$@" >"$log" 2>&1 </dev/null
-  rc=$?
+  rc=0
+  "$@" >"$log" 2>&1 </dev/null || rc=$?  # also under set -e, so that the failure is told
   if [ "$rc" != 0 ]; then
     echo "FAILED: $name (exit $rc); its last lines:" >&2
     tail -n "$ORVEX_STEP_LINES" "$log" | sed 's/^/  | /' >&2
@@ -29,8 +29,9 @@ orvex_step_shown() {
   shift
   log=$(mktemp)
   echo "== $name"
-  "$@" </dev/null 2>&1 | tee "$log"
-  rc=${PIPESTATUS[0]}
+  { rc=0; "$@" </dev/null 2>&1 || rc=$?; echo "$rc" >"$log.rc"; } | tee "$log"
+  rc=$(cat "$log.rc" 2>/dev/null || echo 1)
+  rm -f "$log.rc"
   if [ "$rc" != 0 ]; then
     echo "FAILED: $name (exit $rc); its last lines:" >&2
     tail -n "$ORVEX_STEP_LINES" "$log" | sed 's/^/  | /' >&2

@@ -21,9 +21,9 @@ orvex_start_xvfb() {
 orvex_wineserver_pid() {
   local dev ino folder pid
   read -r dev ino < <(stat -c '%d %i' "$WINEPREFIX" 2>/dev/null) || return 1
-  folder=$(printf '/tmp/.wine-%d/server-%x-%x' "$(id -u)" "$dev" "$ino")
+  folder=$(printf 'server-%x-%x' "$dev" "$ino")
   for pid in $(pgrep -x wineserver 2>/dev/null) $(pgrep -x wineserver64 2>/dev/null); do
-    if [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$folder" ]; then echo "$pid"; return 0; fi
+    case $(readlink "/proc/$pid/cwd" 2>/dev/null) in */"$folder") echo "$pid"; return 0 ;; esac
   done
   return 1
 }
