@@ -25,6 +25,7 @@
 #include "UiDriver.h"
 #include "UpdateInfoFile.h"
 #include "Wide.h"
+#include "WindowsVersionOf.h"
 
 using namespace orvex;
 using namespace orvex::uidriver;
@@ -249,6 +250,12 @@ class RollEndToEnd : public ::testing::Test {
     }
     return false;
   }
+  static bool HasStart(const std::vector<std::string>& log, const std::string& text) {
+    for (const std::string& line : log) {
+      if (line.size() >= 29 && line.compare(29, text.size(), text) == 0) return true;
+    }
+    return false;
+  }
   static std::string Code(const std::vector<std::string>& log, const std::string& text) {
     for (const std::string& line : log) {
       if (line.size() >= 29 && line.substr(29) == text) return line.substr(24, 3);
@@ -354,6 +361,53 @@ TEST_F(RollEndToEnd, CancelAtTheStartQuestion) {
   std::vector<std::string> log = Finish(*app);
   EXPECT_EQ(Code(log, "自動更新開始キャンセル"), "255");
   EXPECT_FALSE(folder_.Exists("docs\\Orvex\\OrvexRoll.recovery"));
+  EXPECT_TRUE(HasStart(log, "OS Ver 6.1.7601 (2) Service Pack 1")) << "the prefix's own version, Windows 7";
+
+  // Under other Windows versions: the log names the Windows the program runs on, as the system
+  // itself reports it; without the install folder on record, the question for it leads to the
+  // shell's folder browser, in its new style on every Windows after 4.x. (Windows XP had its own
+  // 64-bit edition, 5.2; a 64-bit program has no Windows 98.)
+  ini_ += "InstNotExistMsg=1\r\n";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, ToWide(kFoldersKey).c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key),
+            ERROR_SUCCESS);
+  RegDeleteValueW(key, ToWide(installed_ + "Bin\\").c_str());
+  RegCloseKey(key);
+  struct Case {
+    std::string version, line;
+    bool new_style;
+  };
+  std::vector<Case> cases = {{"win10", "OS Ver 10.0.", true}};
+  if (sizeof(void*) == 4) {
+    cases.push_back({"winxp", "OS Ver 5.1.2600 (2) Service Pack 3", true});
+    cases.push_back({"win98", "OS Ver 4.10.", false});
+  } else {
+    cases.push_back({"winxp64", "OS Ver 5.2.3790", true});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    WindowsVersionOf as(std::string("OrvexRoll.exe"), c.version);
+    ASSERT_TRUE(as.Set());
+    auto again = Start();
+    ASSERT_TRUE(again);
+    Answer(*again, "KV-4100CTIアダプター用ツールをインストールしたフォルダが見つかりません。", IDYES);
+    std::optional<Window> browser;
+    for (DWORD start = GetTickCount(); !browser && GetTickCount() - start < kBoxWait; Sleep(100)) {
+      for (const auto& record : Windows(again->pid()))
+        if (record.class_name == "#32770" && record.caption != kWindow && record.owner != 0)
+          browser.emplace(reinterpret_cast<HWND>(static_cast<uintptr_t>(record.handle)));
+    }
+    ASSERT_TRUE(browser) << DescribeProcess(again->pid());
+    EXPECT_EQ(browser->Text(14146), "インストール先フォルダ選択");
+    EXPECT_EQ(browser->Item(14150) != nullptr, c.new_style) << DescribeProcess(again->pid());  // 新しいフォルダー
+    ASSERT_TRUE(browser->Command(IDCANCEL));
+    Answer(*again, "自動更新を開始します。", IDCANCEL);
+    Answer(*again, "自動更新は異常終了しました。", IDOK);
+    std::vector<std::string> lines = Finish(*again);
+    EXPECT_TRUE(HasStart(lines, c.line));
+    EXPECT_TRUE(HasStart(lines, "ログ情報保存フォルダ = '"));
+    EXPECT_FALSE(HasStart(lines, "インストール先フォルダ指定キャンセル"));
+  }
 }
 
 TEST_F(RollEndToEnd, MissingAdapterAndAdapterHeldByAnotherApplication) {

@@ -14,6 +14,7 @@
 #include "MainWindowRules.h"
 #include "UpdateTransferRules.h"
 #include "Wide.h"
+#include "WindowsVersionOf.h"
 
 using namespace orvex;
 using namespace orvex::flash;
@@ -330,22 +331,80 @@ TEST_F(ManualEndToEnd, SystemSettingsWriteTheRegistryAndTheDriver) {
   EXPECT_TRUE(WaitFor([&] { return main->ItemCount(IDC_MAIN_FILES) == 6; })) << Screen();
 }
 
-TEST_F(ManualEndToEnd, ARefusedRegistryWriteGoesThroughOrvexKeys) {
-  ServiceKey key;
-  Adapter("present = 0\n");
-  ASSERT_TRUE(Start({}, {{"ORVEX_TEST_REGISTRY_DENIED", "1"}}));
-  auto main = Main();
-  ASSERT_TRUE(main && main->Command(IDM_FLASH_SETTINGS));
-  auto dialog = uidriver::WaitWindow("システム設定", app->pid(), kWait);
-  ASSERT_TRUE(dialog) << Screen();
-  ASSERT_TRUE(dialog->SetEditText(IDC_SETTINGS_DRIVER, "ABC"));
-  ASSERT_TRUE(dialog->SetEditText(IDC_SETTINGS_LIBRARY, "DEF0"));
-  ASSERT_TRUE(dialog->Check(IDC_SETTINGS_PERMISSION, true));
-  ASSERT_TRUE(dialog->Click(IDOK));
-  auto question = Box();
-  ASSERT_TRUE(question);
-  ASSERT_TRUE(question->Answer(IDYES));
-  EXPECT_TRUE(dialog->WaitGone(kWait)) << Screen();
-  EXPECT_EQ(ServiceKey::Read(kDriverLevelKey), 0xABCu);
-  EXPECT_EQ(ServiceKey::Read(kLibraryLevelKey), 0xDEF0u);
+// The paths that depend on the Windows version, under each version that chooses one: from
+// Windows Vista on a refused registry write is retried through OrvexKeys started elevated, before
+// it the refusal is shown; the folder chooser's kind; from XP on the lists have grid lines.
+TEST_F(ManualEndToEnd, ARefusedRegistryWriteGoesThroughOrvexKeysFromVistaOn) {
+  enum Chooser { kItemDialog, kNewBrowse, kOldBrowse };  // the folder chooser's kind
+  struct Case {
+    const char* version;  // "" is the prefix's own, Windows 7
+    bool elevates;
+    bool grid_lines;
+    Chooser chooser;
+  };
+  for (const Case& c : {Case{"", true, true, kItemDialog}, Case{"win10", true, true, kItemDialog},
+                        Case{"winxp", false, true, kNewBrowse}, Case{"win2k", false, false, kOldBrowse}}) {
+    // A 64-bit program has no Windows 2000, and its XP is the 64-bit edition.
+    if (sizeof(void*) == 8 && std::string(c.version) == "win2k") continue;
+    const std::string name = sizeof(void*) == 8 && std::string(c.version) == "winxp" ? "winxp64" : c.version;
+    SCOPED_TRACE("Windows version " + (name.empty() ? std::string("of the prefix") : name));
+    std::optional<uidriver::WindowsVersionOf> version;
+    if (*c.version) {
+      version.emplace("OrvexFlash.exe", name);
+      ASSERT_TRUE(version->Set());
+    }
+    ServiceKey key;
+    Adapter("present = 0\n");
+    ASSERT_TRUE(Start({}, {{"ORVEX_TEST_REGISTRY_DENIED", "1"}}));
+    auto main = Main();
+    ASSERT_TRUE(main);
+    DWORD_PTR styles = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(main->Item(IDC_MAIN_FILES), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0, SMTO_ABORTIFHUNG,
+                                    5000, &styles));
+    EXPECT_EQ((styles & LVS_EX_GRIDLINES) != 0, c.grid_lines);
+    // The folder chooser: the item dialog from Vista on, before it the folder browser, with its
+    // new style (a button for a new folder) from XP on.
+    ASSERT_TRUE(main->Click(IDC_MAIN_CHOOSE_FOLDER));
+    std::optional<Window> chooser;
+    WaitFor([&] {
+      for (const auto& record : uidriver::Windows(app->pid()))
+        if (record.class_name == "#32770" && record.owner == reinterpret_cast<uintptr_t>(main->hwnd()))
+          chooser.emplace(reinterpret_cast<HWND>(static_cast<uintptr_t>(record.handle)));
+      return chooser.has_value();
+    });
+    ASSERT_TRUE(chooser) << Screen();
+    bool view = false, tree = false;
+    for (const auto& control : chooser->Controls()) {  // every control, nested ones too
+      view = view || control.class_name == "SHELLDLL_DefView";
+      tree = tree || control.class_name == "SysTreeView32";
+    }
+    EXPECT_EQ(view, c.chooser == kItemDialog) << Screen();
+    if (c.chooser != kItemDialog) {
+      EXPECT_TRUE(tree) << Screen();
+      EXPECT_EQ(chooser->Item(14150) != nullptr, c.chooser == kNewBrowse) << Screen();
+    }
+    ASSERT_TRUE(chooser->Command(IDCANCEL));
+    ASSERT_TRUE(chooser->WaitGone(kWait)) << Screen();
+    ASSERT_TRUE(main->Command(IDM_FLASH_SETTINGS));
+    auto dialog = uidriver::WaitWindow("システム設定", app->pid(), kWait);
+    ASSERT_TRUE(dialog) << Screen();
+    ASSERT_TRUE(dialog->SetEditText(IDC_SETTINGS_DRIVER, "ABC"));
+    ASSERT_TRUE(dialog->SetEditText(IDC_SETTINGS_LIBRARY, "DEF0"));
+    ASSERT_TRUE(dialog->Check(IDC_SETTINGS_PERMISSION, true));
+    ASSERT_TRUE(dialog->Click(IDOK));
+    auto question = Box();
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(question->Answer(IDYES));
+    if (!c.elevates) {
+      auto refused = Box();
+      ASSERT_TRUE(refused);
+      EXPECT_EQ(refused->text, RegistryRefusedText(ERROR_ACCESS_DENIED));
+      ASSERT_TRUE(refused->Answer(IDOK));
+    }
+    EXPECT_TRUE(dialog->WaitGone(kWait)) << Screen();
+    EXPECT_EQ(ServiceKey::Read(kDriverLevelKey), c.elevates ? 0xABCu : 0u);
+    EXPECT_EQ(ServiceKey::Read(kLibraryLevelKey), c.elevates ? 0xDEF0u : 0u);
+    ASSERT_TRUE(main->Close());
+    EXPECT_TRUE(app->WaitExit(kWait));
+  }
 }
