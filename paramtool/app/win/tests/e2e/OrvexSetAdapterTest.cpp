@@ -334,7 +334,7 @@ TEST_F(OrvexSetAdapter, AChangedValueWrittenReachesTheAdapterAtItsBytes) {
 
   // The adapter restarts with its new parameters; back, it is not read unasked.
   auto again = uidriver::WaitWindow("デバイス接続確認", app->pid(), kWaitMs);
-  ASSERT_TRUE(again) << uidriver::DescribeProcess(app->pid());
+  ASSERT_TRUE(again) << uidriver::DescribeProcess(app->pid()) << "\nthe adapter's log:\n" << sim_->ReadFile("OrvexSim.log");
   ASSERT_TRUE(again->Click(IDCANCEL));
   ASSERT_TRUE(again->WaitGone(kWaitMs));
   ASSERT_TRUE(main->Click(2000));  // written: nothing pending
