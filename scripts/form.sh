@@ -38,3 +38,14 @@ orvex_form_text() {
     *) echo "the x86-64 programs (build/windows): this machine cannot run the shipped i686 form" ;;
   esac
 }
+
+# The ctest label selection of TREE when FORM runs the end-to-end tests: on the shipped form the
+# i686 tree runs them (and the UI driver's tests, label shipped) and the x86-64 tree the rest.
+# Prints one argument a line.
+orvex_ctest_select() {
+  case $1:$2 in
+    windows:windows32) printf '%s\n' -LE e2e ;;
+    windows32:windows32) printf '%s\n' -L 'static|e2e|shipped' ;;
+    windows32:*) printf '%s\n' -L static ;;
+  esac
+}

@@ -35,12 +35,7 @@ export ORVEX_WIN32_BINARY_DIR=$root/windows32 ORVEX_WIN64_BINARY_DIR=$root/windo
 
 failed=()
 for tree in "${trees[@]}"; do
-  select=()
-  case $tree:$form in
-    windows:windows32) select=(-LE e2e) ;;
-    windows32:windows32) select=(-L 'static|e2e|shipped') ;;
-    windows32:*) select=(-L static) ;;
-  esac
+  mapfile -t select < <(orvex_ctest_select "$tree" "$form")
   if ! orvex_step_shown "ctest $tree ${select[*]}" bash -c 'cd "$1" && shift && ctest --output-on-failure -j2 --timeout 900 "$@" ${CTEST_ARGS:-}' \
     _ "$root/$tree" "${select[@]}"; then
     failed+=("$tree")

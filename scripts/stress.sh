@@ -59,12 +59,7 @@ failed=0
 : >"$out/failures.txt"
 for run in $(seq 1 "$runs"); do
   for tree in "${trees[@]}"; do
-    select=()
-    case $tree:$form in
-      windows:windows32) select=(-LE e2e) ;;
-      windows32:windows32) select=(-L 'static|e2e|shipped') ;;
-      windows32:*) select=(-L static) ;;
-    esac
+    mapfile -t select < <(orvex_ctest_select "$tree" "$form")
     log=$out/run-$run-$tree.log
     (cd "$root/$tree" && ctest --output-on-failure -j2 --timeout 900 "${select[@]}" ${CTEST_ARGS:-}) >"$log" 2>&1
     n=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -1)

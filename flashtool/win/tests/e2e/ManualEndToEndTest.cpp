@@ -68,6 +68,18 @@ class ManualEndToEnd : public FlashEndToEnd {
     if (!up) return std::nullopt;
     return main;
   }
+  // A dialog the main window opened, found by its owner: the driver takes an about box (an icon
+  // and one OK button) for a message box.
+  std::optional<Window> OwnedDialog(const Window& main) {
+    std::optional<Window> found;
+    WaitFor([&] {
+      for (const auto& record : uidriver::Windows(app->pid()))
+        if (record.class_name == "#32770" && record.owner == reinterpret_cast<uintptr_t>(main.hwnd()))
+          found.emplace(reinterpret_cast<HWND>(static_cast<uintptr_t>(record.handle)));
+      return found.has_value();
+    });
+    return found;
+  }
   int RowOf(const Window& main, const std::string& name) {
     auto names = Column(main.ListRows(IDC_MAIN_FILES), 0);
     for (size_t i = 0; i < names.size(); ++i)
@@ -124,15 +136,9 @@ TEST_F(ManualEndToEnd, ListsTheDemoPackageAndTheDevice) {
   EXPECT_EQ(Column(devices, 1), (std::vector<std::string>{"本体 USB2.0", "ｱﾅﾛｸﾞ局線", "ｱﾅﾛｸﾞ内線", "INS64", "PVﾎﾞｰﾄﾞ"}));
   // The about box: the shipped 32-bit tool on 64-bit Windows marks its own version " <x64>".
   ASSERT_TRUE(main->SysCommand(IDM_FLASH_ABOUT));
-  // Looked for by its owner: with an icon and one OK button the driver takes it for a message box.
-  std::optional<Window> about;
-  WaitFor([&] {
-    for (const auto& record : uidriver::Windows(app->pid()))
-      if (record.caption == "バージョン情報" && record.owner == reinterpret_cast<uintptr_t>(main->hwnd()))
-        about.emplace(reinterpret_cast<HWND>(static_cast<uintptr_t>(record.handle)));
-    return about.has_value();
-  });
+  auto about = OwnedDialog(*main);
   ASSERT_TRUE(about) << Screen();
+  EXPECT_EQ(about->Caption(), "バージョン情報");
   const std::string own = about->Text(1000);
   EXPECT_EQ(own.rfind("OrvexFlash.exe Ver ", 0), 0u) << own;
   EXPECT_EQ(own.size() > 6 && own.compare(own.size() - 6, 6, " <x64>") == 0, sizeof(void*) == 4) << own;
@@ -365,13 +371,7 @@ TEST_F(ManualEndToEnd, ARefusedRegistryWriteGoesThroughOrvexKeysFromVistaOn) {
     // The folder chooser: the item dialog from Vista on, before it the folder browser, with its
     // new style (a button for a new folder) from XP on.
     ASSERT_TRUE(main->Click(IDC_MAIN_CHOOSE_FOLDER));
-    std::optional<Window> chooser;
-    WaitFor([&] {
-      for (const auto& record : uidriver::Windows(app->pid()))
-        if (record.class_name == "#32770" && record.owner == reinterpret_cast<uintptr_t>(main->hwnd()))
-          chooser.emplace(reinterpret_cast<HWND>(static_cast<uintptr_t>(record.handle)));
-      return chooser.has_value();
-    });
+    auto chooser = OwnedDialog(*main);
     ASSERT_TRUE(chooser) << Screen();
     bool view = false, tree = false;
     for (const auto& control : chooser->Controls()) {  // every control, nested ones too
