@@ -120,6 +120,22 @@ Delivery Deliver(HWND target, UINT message, WPARAM wparam, LPARAM lparam) {
   }
 }
 
+Delivery DeliverClosingClick(HWND button) {
+  if (!IsWindow(button)) return Delivery::kFailed;
+  ScreenState before = Snapshot(button);
+  if (!PostMessageW(button, BM_CLICK, 0, 0)) return Delivery::kFailed;
+  const ULONGLONG end = GetTickCount64() + 2000;
+  for (;;) {
+    PumpOwnMessages(5);
+    if (!IsWindow(button) || (before.root != nullptr && !IsWindow(before.root))) return Delivery::kHandled;
+    if (before.root != nullptr && !IsWindowVisible(before.root)) return Delivery::kHandled;  // ended, not yet gone
+    if (ModalOpened(button, before)) return Delivery::kModal;
+    // The dialog stayed (its handler refused to close): once the target answers a query sent
+    // after the click was taken from its queue, the click has been handled.
+    if (GetTickCount64() >= end) return Query(button, WM_NULL, 0, 0) ? Delivery::kHandled : Delivery::kFailed;
+  }
+}
+
 Delivery DeliverWithPointer(HWND target, UINT message, WPARAM wparam, LPARAM lparam) {
   if (!IsWindow(target)) return Delivery::kFailed;
   ScreenState before = Snapshot(target);

@@ -30,6 +30,12 @@ enum class Delivery {
 };
 // Sends a message without pointers and waits for its handler as described above.
 Delivery Deliver(HWND target, UINT message, WPARAM wparam, LPARAM lparam);
+// A click on a button that ends a dialog (OK, Cancel, Yes, No, ...): posted, as a user's click
+// arrives. A sent click runs inside the target's GetMessage, and when it ends the dialog there,
+// the message that GetMessage then hands the dialog's loop (a device event another thread posted
+// meanwhile) is dropped with the loop. Waits until the dialog went away or a modal window opened,
+// else until the target answers again after handling it.
+Delivery DeliverClosingClick(HWND button);
 // WM_SETTEXT and other messages whose pointer the system copies over: a synchronous send,
 // which still counts as delivered when it ran out while the target opened a modal window.
 Delivery DeliverWithPointer(HWND target, UINT message, WPARAM wparam, LPARAM lparam);

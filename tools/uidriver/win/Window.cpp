@@ -396,7 +396,9 @@ ScreenRect Window::ControlRect(int id) const {
 bool Window::Click(int id) const {
   HWND item = Item(id);
   if (!Usable(item)) return false;
-  return Delivered(detail::Deliver(item, BM_CLICK, 0, 0));
+  // The standard answers of a dialog end it; those are clicked as a user clicks (see Target.h).
+  const bool closing = id >= IDOK && id <= IDNO && IsClass(GetAncestor(item, GA_ROOT), "#32770");
+  return Delivered(closing ? detail::DeliverClosingClick(item) : detail::Deliver(item, BM_CLICK, 0, 0));
 }
 
 bool Window::SetEditText(int id, const std::string& text) const {
