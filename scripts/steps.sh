@@ -9,6 +9,16 @@
 
 ORVEX_STEP_LINES=${ORVEX_STEP_LINES:-25}
 
+# The end of either: the failure told with the log's last lines, the log gone, the status kept.
+orvex_step_end() {
+  if [ "$2" != 0 ]; then
+    echo "FAILED: $1 (exit $2); its last lines:" >&2
+    tail -n "$ORVEX_STEP_LINES" "$3" | sed 's/^/  | /' >&2
+  fi
+  rm -f "$3"
+  return "$2"
+}
+
 orvex_step() {
   local name=$1 log rc
   shift
@@ -16,12 +26,7 @@ orvex_step() {
   echo "== $name"
   rc=0
   "$@" >"$log" 2>&1 </dev/null || rc=$?  # also under set -e, so that the failure is told
-  if [ "$rc" != 0 ]; then
-    echo "FAILED: $name (exit $rc); its last lines:" >&2
-    tail -n "$ORVEX_STEP_LINES" "$log" | sed 's/^/  | /' >&2
-  fi
-  rm -f "$log"
-  return "$rc"
+  orvex_step_end "$name" "$rc" "$log"
 }
 
 orvex_step_shown() {
@@ -32,12 +37,7 @@ orvex_step_shown() {
   { rc=0; "$@" </dev/null 2>&1 || rc=$?; echo "$rc" >"$log.rc"; } | tee "$log"
   rc=$(cat "$log.rc" 2>/dev/null || echo 1)
   rm -f "$log.rc"
-  if [ "$rc" != 0 ]; then
-    echo "FAILED: $name (exit $rc); its last lines:" >&2
-    tail -n "$ORVEX_STEP_LINES" "$log" | sed 's/^/  | /' >&2
-  fi
-  rm -f "$log"
-  return "$rc"
+  orvex_step_end "$name" "$rc" "$log"
 }
 
 orvex_fail() {
