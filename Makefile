@@ -1,6 +1,6 @@
 # Two commands: `make test` runs every test, `make demo` runs the main job on the simulated
 # adapter. Both install what they need through apt on a fresh Debian 12 machine.
-.PHONY: all deps build test demo reliability bench screenshots clean
+.PHONY: all deps build test demo reliability sweep bench screenshots clean
 
 all: build
 
@@ -17,9 +17,14 @@ demo: deps
 	@scripts/demo.sh
 
 # The recovery matrix: every operation of an update cut off, each program killed; about 40
-# minutes on 2 cores.
+# minutes on 2 cores. Then the device-pace sweep's full grid.
 reliability: deps
 	@ORVEX_RELIABILITY_SHARDS=$${ORVEX_RELIABILITY_SHARDS:-2} scripts/reliability.sh
+	@scripts/sweep.sh
+
+# Every device job of the three programs at every adapter pace of the full grid.
+sweep: deps
+	@scripts/sweep.sh
 
 bench: deps
 	@scripts/bench.sh

@@ -38,6 +38,8 @@ std::optional<ChannelState> StateAfterNotification(uint16_t code, uint32_t chann
   }
 }
 
+bool HandledAfterDeviceLeft(uint16_t code) { return code == kCodeTransferProgress || code == kCodeTransferEnd; }
+
 void BuildProgramWriteRequest(const ProgramWriteRequest& request, uint8_t out[kProgramWriteRequestSize]) {
   std::memset(out, 0, kProgramWriteRequestSize);
   PutLe32(out + offsetof(ProgramWriteRequestLayout, size), kProgramWriteRequestSize);

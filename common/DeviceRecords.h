@@ -152,6 +152,13 @@ std::vector<uint8_t> BuildNotificationRecord(uint8_t channel, uint16_t code, con
 // when the code changes no state or the channel is 0 or above the count.
 std::optional<ChannelState> StateAfterNotification(uint16_t code, uint32_t channel, uint32_t channel_count);
 
+// Whether a notification is handled although the device check already says the device is gone.
+// A program write's records are: a fast adapter sends its progress and end records and restarts
+// while the tool still waits after handing the image over, so by the time the window takes them
+// from its queue the device is away, and dropping them would turn a good write into a lost one.
+// The detach that follows them is queued behind them, so they are still handled in order.
+bool HandledAfterDeviceLeft(uint16_t code);
+
 // ---- Program write request (22 bytes through the request call, to channel N) ----
 
 constexpr size_t kProgramWriteRequestSize = 22;

@@ -30,8 +30,6 @@ uint32_t LostDeviceValue(uint32_t status, uint32_t error) {
   return error != 0 ? error : 1;
 }
 
-bool HandledAfterDeviceLeft(uint16_t code) { return code == kCodeTransferProgress || code == kCodeTransferEnd; }
-
 std::string FolderDialogTitle(std::string_view extension) {
   return Format("更新ファイル(*.%s) が存在するフォルダの指定", std::string(extension).c_str());
 }

@@ -31,12 +31,6 @@ std::string HelpFilePath(std::string_view program_path);
 // of a record (0 for an ordinary detach, else the error, 1 when the error is 0).
 uint32_t LostDeviceValue(uint32_t status, uint32_t error);
 
-// Whether a notification is handled although the device check already says the device is gone.
-// A program write's records are: the adapter restarts right after its end record, so by the time
-// the window takes that record from its queue the device may be away, and dropping it would turn
-// a good write into a lost device.
-bool HandledAfterDeviceLeft(uint16_t code);
-
 std::string FolderDialogTitle(std::string_view extension);
 std::string UpdateQuestion(std::string_view file_name);
 std::string FillFailedText();

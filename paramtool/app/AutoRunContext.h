@@ -64,6 +64,12 @@ struct AutoRunContext {
   std::array<std::string, 3> install_locations;
   std::array<std::string, 3> backup_names;
 
+  // An unattended run waits for the system notice once the device is attached; a run whose job
+  // has started stays at work when the adapter restarts during or after it (a restart's notice
+  // must not start the job again).
+  void OnDeviceAttached() {
+    if (Unattended() && wait_stage < kWaitWorking) wait_stage = kWaitSystemNotice;
+  }
   RunMode Mode() const;
   bool Unattended() const { return automatic || file_mode != FileMode::kNone; }
 };

@@ -145,10 +145,13 @@ TEST(RunOutcomes, WaitLimitRunsFromStartUntilTheWorkBegins) {
   EXPECT_EQ(device->report_code, 256u);
   EXPECT_EQ(device->report_text, "デバイス接続待機時間オーバー(60秒)");
 
-  c.wait_stage = kWaitSystemNotice;
+  c.OnDeviceAttached();
   EXPECT_EQ(CheckWaitLimit(c, at_limit + 1)->report_text, "システム・チャネル接続待機時間オーバー(60秒)");
   c.wait_stage = kWaitWorking;
   EXPECT_FALSE(CheckWaitLimit(c, at_limit + 100000));
+  // The adapter restarting after the job began neither restarts the wait nor the job.
+  c.OnDeviceAttached();
+  EXPECT_EQ(c.wait_stage, kWaitWorking);
 
   AutoRunContext file = Parse({"/s", "out.prg"}).context;
   file.start_tick = 1000;

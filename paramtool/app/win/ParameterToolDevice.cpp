@@ -5,6 +5,7 @@
 
 #include "AutomaticUpdate.h"
 #include "ConfirmDialogs.h"
+#include "DeviceRecords.h"
 #include "DefinitionLoader.h"
 #include "ParameterToolDialog.h"
 #include "PathText.h"
@@ -51,7 +52,7 @@ void ParameterToolDialog::OnAttachFinished(int status, DWORD /*error*/) {
   Enable(IDC_DEVICE_WRITE, state_.definition() != nullptr || state_.image_loaded());
   SetButtonFont(IDC_DEVICE_READ, true);
   Enable(IDC_DEVICE_READ, true);
-  if (context_.Unattended()) context_.wait_stage = kWaitSystemNotice;
+  context_.OnDeviceAttached();
   state_.set_read_state(0);
   channel_.ReleaseNotification(0);
 }
@@ -71,8 +72,10 @@ void ParameterToolDialog::OnDetached(int status, DWORD error) {
 }
 
 void ParameterToolDialog::OnNotification(int id, const uint8_t* record) {
-  // The record is held for this handler; whatever happens, it goes back once.
-  if (record != nullptr && channel_.DeviceReady()) {
+  // The record is held for this handler; whatever happens, it goes back once. A write's records
+  // count even when the adapter has restarted since they came (they are queued before its detach).
+  if (record != nullptr &&
+      (HandledAfterDeviceLeft(ReadNotificationHeader(record).code) || channel_.DeviceReady())) {
     const DeviceNotice notice = ReadDeviceNotice(record, channel_.InfoBlock().ChannelCount());
     HandleNotice(notice, record);
   }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "AdapterPaces.h"
 #include "DefinitionLoader.h"
 #include "DeviceDriver.h"
 #include "ParameterSaveFile.h"
@@ -164,7 +165,7 @@ class RollEndToEnd : public ::testing::Test {
     ASSERT_TRUE(folder_.Write("Prg\\McDSP.prg", Bytes(test::ProgramImage(0x01, 0x00, 0x1106, 4096))));
     ASSERT_TRUE(folder_.Write("Prg\\Ins64Cpu.prg", Bytes(test::ProgramImage(0x10, 0x00, 0x1106, 4096))));
     ini_ += "DeviceWaitTime=30\r\nPrgFile1=Prg\\McDSP.prg\r\nPrgFile2=Prg\\Ins64Cpu.prg\r\n";
-    // Slow enough progress for the tool to follow every record.
+    // Progress spread over about a second per image (the paced case lays its own pace over it).
     sim_.Set("mc = 0x00 0x1105 0x1010 0x2001 0x0100\nprogress_steps = 2\nprogress_interval_ms = 1000\n");
   }
   static std::string Bytes(const std::vector<uint8_t>& v) { return std::string(v.begin(), v.end()); }
@@ -492,11 +493,16 @@ TEST_F(RollEndToEnd, ChildKilledDuringItsRunLeavesARepairThatCompletesTheUpdate)
 
 // The main job with both real tools: OrvexSet reads the adapter's parameters, fills what the older
 // definition left empty, saves MCPARA.prg and installs the new definition; OrvexFlash writes every
-// program image and then MCPARA.prg into the adapter.
-TEST_F(RollEndToEnd, RealToolsUpdateTheParametersAndEveryProcessor) {
+// program image and then MCPARA.prg into the adapter, each once, at adapter paces from far faster
+// than the tools' waits to far slower.
+class RollPaced : public RollEndToEnd, public ::testing::WithParamInterface<uidriver::AdapterPace> {};
+INSTANTIATE_TEST_SUITE_P(Paces, RollPaced, ::testing::ValuesIn(uidriver::SweepPaces()), uidriver::AdapterPaceName());
+
+TEST_P(RollPaced, RealToolsUpdateTheParametersAndEveryProcessor) {
   UseRealVersionUpdateTool();
   auto definition = UseRealParameterTool();
   ASSERT_TRUE(definition);
+  sim_.Set(GetParam().lines);
   // Stored by the older definition: the device number and name (common settings) are empty.
   const std::string stored = SaveFile(*definition, [](ParameterImage& image) {
     image.Block(1).bytes[0x00] = 0;
@@ -537,6 +543,8 @@ TEST_F(RollEndToEnd, RealToolsUpdateTheParametersAndEveryProcessor) {
   EXPECT_EQ(ReadAll(installed_ + "Bin\\Cti_par.txt"), folder_.Read("Para\\Cti_par.txt"));
   EXPECT_NE(ReadAll(run + "OLDP_Cti_par.txt").find("[VER] 1002"), std::string::npos);
   EXPECT_FALSE(folder_.Exists("docs\\Orvex\\OrvexRoll.recovery"));
+  EXPECT_EQ(uidriver::ProgramWrites(sim_.Log()), 4u);
+  uidriver::RecordSweepRow(GetParam(), "OrvexRoll run", uidriver::ProgramWrites(sim_.Log()));
 }
 
 TEST_F(RollEndToEnd, WriteFailureLeavesARecoveryFileAndTheRepairCompletesTheUpdate) {

@@ -70,6 +70,15 @@ std::string SimFolder::ReadFile(const std::string& name) const {
   return text;
 }
 
+bool SimFolder::WaitAvailable() const {
+  const ULONGLONG end = GetTickCount64() + 30000;
+  while (!State().Available(sim::WallClockMs())) {
+    if (GetTickCount64() >= end) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
 std::string SimFolder::Log() const {
   return ReadFile(sim::kLogFileName);
 }

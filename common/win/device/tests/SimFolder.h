@@ -25,6 +25,9 @@ class SimFolder {
   // Waits (up to 10 s) until the log holds `text`; true when it does.
   bool WaitForLog(const std::string& text) const;
   std::string ReadFile(const std::string& name) const;
+  // Waits (up to 30 s) until the adapter is on the bus, back from a restart or reset; true when
+  // it is.
+  bool WaitAvailable() const;
 
  private:
   std::wstring path_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "AdapterPaces.h"
 #include "ChildReport.h"
 #include "FlashEndToEnd.h"
 #include "Format.h"
@@ -63,8 +64,12 @@ class AutoEndToEnd : public FlashEndToEnd {
 
 }  // namespace
 
-TEST_F(AutoEndToEnd, NormalRunOnAFirstGenerationBoard) {
-  Adapter(std::string(kPaced) + "mc = 0x00 0x1105 0x1010 0x2001 0x0100\n");
+// At adapter paces from far faster than the tool's waits to far slower: each file written once.
+class AutoPaced : public AutoEndToEnd, public ::testing::WithParamInterface<uidriver::AdapterPace> {};
+INSTANTIATE_TEST_SUITE_P(Paces, AutoPaced, ::testing::ValuesIn(uidriver::SweepPaces()), uidriver::AdapterPaceName());
+
+TEST_P(AutoPaced, NormalRunOnAFirstGenerationBoard) {
+  Adapter(std::string(kPaced) + "mc = 0x00 0x1105 0x1010 0x2001 0x0100\n" + GetParam().lines);
   folder.Sub("pkg");
   const std::vector<uint8_t> parameters = ParameterFile(0x2002);
   std::string slots[4] = {Put("MC_A.prg", Image(kMagicMain, 0x00, 0, 0x1020, 20000)),
@@ -74,7 +79,7 @@ TEST_F(AutoEndToEnd, NormalRunOnAFirstGenerationBoard) {
                                     Put("INS64_CPU.prg", Image(kMagicMain, 0x10, 0x00, 0x1200, 20000))};
   std::string handoff = WriteHandoff(60, 0, slots, files);
   ASSERT_TRUE(folder.Write("run\\MCPARA.prg", Bytes(parameters)));
-  auto code = RunAutomatic(handoff);
+  auto code = RunAutomatic(handoff, 300000);  // five writes at the slowest pace take minutes
   ASSERT_TRUE(code);
   EXPECT_EQ(*code, 0xFFFFFFFFu);
   EXPECT_EQ(UpdateStages(), (std::vector<int32_t>{-1, 2, 3, -2, -4})) << Log();
@@ -90,6 +95,8 @@ TEST_F(AutoEndToEnd, NormalRunOnAFirstGenerationBoard) {
   EXPECT_EQ(s.mc.words[2], 0x2002);
   EXPECT_EQ(s.boards[3].words[2], 0x1200);
   EXPECT_EQ(sim->ReadFile("Parameters.prg"), Bytes(parameters));
+  EXPECT_EQ(uidriver::ProgramWrites(sim->Log()), 5u);
+  uidriver::RecordSweepRow(GetParam(), "OrvexFlash /a", uidriver::ProgramWrites(sim->Log()));
 }
 
 TEST_F(AutoEndToEnd, SecondGenerationBoardSkipsTheFirstSlots) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "AdapterPaces.h"
 #include "DefinitionLoader.h"
 #include "ParameterSaveFile.h"
 #include "ProgramFolder.h"
@@ -104,12 +105,11 @@ class OrvexSetAdapter : public ::testing::Test {
   }
 
   // A fresh adapter with these state lines, holding `parameters` as its stored parameter file.
-  // A write reports its progress over a good part of a second: the program hands the image over
-  // and waits 300 ms before it listens, as it must, and an adapter that has finished and restarted
-  // by then is no longer there to hear from.
   void Adapter(const std::string& lines, const std::string& parameters = {}) {
-    sim_ = std::make_unique<SimFolder>("progress_interval_ms = 400\n" + lines);
-    if (!parameters.empty()) ASSERT_TRUE(WriteAll(SimFile("Parameters.prg"), parameters));
+    sim_ = std::make_unique<SimFolder>(lines);
+    if (!parameters.empty()) {
+      ASSERT_TRUE(WriteAll(SimFile("Parameters.prg"), parameters));
+    }
   }
   std::string SimFile(const std::string& name) const { return FromWide(sim_->Path()) + "\\" + name; }
   std::string Stored() const { return sim_->ReadFile("Parameters.prg"); }
@@ -287,10 +287,30 @@ TEST_F(OrvexSetAdapter, ReadAtOnceShowsTheBoardsAndTheRestoreNeedsNoDevice) {
   EXPECT_EQ(app->WaitExit(kWaitMs), std::optional<DWORD>(0));
 }
 
-TEST_F(OrvexSetAdapter, AChangedValueWrittenReachesTheAdapterAtItsBytes) {
+// Every transfer of the tool, each once, at adapter paces from far faster than the tool's waits
+// to far slower: the file modes, then a value changed in the window and written.
+class OrvexSetPaced : public OrvexSetAdapter, public ::testing::WithParamInterface<uidriver::AdapterPace> {};
+INSTANTIATE_TEST_SUITE_P(Paces, OrvexSetPaced, ::testing::ValuesIn(uidriver::SweepPaces()),
+                         uidriver::AdapterPaceName());
+
+TEST_P(OrvexSetPaced, FileModesAndAChangedValueReachTheAdapterOnceAtItsBytes) {
   auto sample = Sample();
   const std::string initial = MarkedFile(*sample);
-  Adapter("", initial);
+  Adapter(GetParam().lines, InitialFile(*sample));
+  auto writes = [&] { return uidriver::ProgramWrites(sim_->Log()); };
+
+  // /f: one write, the adapter holds the file; /s reads it back unchanged, writing nothing.
+  ASSERT_TRUE(folder_.Write("in.prg", initial));
+  EXPECT_EQ(Run("/f \"" + folder_.PathOf("in.prg") + "\" /m"), std::optional<DWORD>(0));
+  EXPECT_EQ(Stored(), initial);
+  EXPECT_EQ(writes(), 1u) << sim_->Log();
+  uidriver::RecordSweepRow(GetParam(), "OrvexSet /f", writes());
+  ASSERT_TRUE(sim_->WaitAvailable());  // back from the restart that follows a write
+  EXPECT_EQ(Run("/s \"" + folder_.PathOf("out.prg") + "\" /m"), std::optional<DWORD>(0));
+  EXPECT_EQ(folder_.Read("out.prg"), initial);
+  EXPECT_EQ(writes(), 1u);
+  uidriver::RecordSweepRow(GetParam(), "OrvexSet /s", writes() - 1);
+
   auto app = Start();
   ASSERT_TRUE(app);
   auto main = MainWindow(*app);
@@ -339,6 +359,8 @@ TEST_F(OrvexSetAdapter, AChangedValueWrittenReachesTheAdapterAtItsBytes) {
   ASSERT_TRUE(again->WaitGone(kWaitMs));
   ASSERT_TRUE(main->Click(2000));  // written: nothing pending
   EXPECT_EQ(app->WaitExit(kWaitMs), std::optional<DWORD>(0));
+  EXPECT_EQ(writes(), 2u) << sim_->Log();
+  uidriver::RecordSweepRow(GetParam(), "OrvexSet read and write", writes() - 1);
 }
 
 TEST_F(OrvexSetAdapter, UnplugWhileTheConnectionQuestionIsOpen) {
