@@ -2,6 +2,8 @@
 """Builds one help file (BOOK.chm) from the pages under help/topics.
 
   build_help.py ROOT BOOK WORK OUT.chm [CHMCMD]
+  build_help.py --verify ROOT BOOK CHM        reads CHM back with extract_chmLib (libchm-bin)
+                                              and checks that every page and picture is in it
 
 ROOT is the source tree, BOOK names help/BOOK.contents, WORK is a scratch folder. The pages are
 UTF-8 under version control and go into the file as code page 932, the help viewer's own for
@@ -17,6 +19,7 @@ import sys
 from html.parser import HTMLParser
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import messages  # noqa: E402
 
@@ -158,7 +161,30 @@ main="{title}","contents.hhc","index.hhk","{first}","{first}",,,,,0x42520,230,0x
     print(f"{out}: {len(pages)} pages, {len(files) - len(pages) - 1} pictures, {len(keywords)} index entries")
 
 
+def verify(root, book, chm):
+    import tempfile
+    _, contents = read_contents(root, book)
+    with tempfile.TemporaryDirectory() as folder:
+        run = subprocess.run(["extract_chmLib", str(chm), folder], capture_output=True, text=True,
+                             errors="replace")
+        if run.returncode != 0:
+            fail(f"extract_chmLib could not read {chm} (exit {run.returncode}): {run.stdout}{run.stderr}")
+        want = {name for _, name in contents} | {"contents.hhc", "index.hhk", "help.css"}
+        for name in list(want):
+            page = Page()
+            if name.endswith(".html") and name != "messages.html":
+                page.feed((root / "help" / "topics" / name).read_text(encoding="utf-8"))
+                want |= set(page.pictures)
+        missing = sorted(n for n in want if not (Path(folder) / n).is_file())
+        if missing:
+            fail(f"{chm} lacks {', '.join(missing)}")
+        print(f"{chm}: read back, {len(want)} files present")
+
+
 if __name__ == "__main__":
-    if len(sys.argv) < 5:
+    if len(sys.argv) == 5 and sys.argv[1] == "--verify":
+        verify(Path(sys.argv[2]).resolve(), sys.argv[3], Path(sys.argv[4]))
+    elif len(sys.argv) >= 5:
+        main()
+    else:
         sys.exit(__doc__)
-    main()
