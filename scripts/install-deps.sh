@@ -3,7 +3,8 @@
 # when everything is there already. The i686 toolchain builds the shipped 32-bit programs, and
 # Debian's wine32 (architecture i386) lets them run in a 64-bit Wine prefix as on 64-bit Windows;
 # wine32 is installed only where the kernel runs 32-bit code (scripts/form.sh), since elsewhere it
-# breaks wine altogether.
+# breaks wine altogether. fp-utils has chmcmd, which compiles the help files; libchm-bin reads them
+# back in a test; xdotool presses F1 for the help window's screenshot.
 set -euo pipefail
 source "$(dirname "$0")/form.sh"
 sudo_cmd=""
@@ -12,7 +13,8 @@ sudo_cmd=""
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
   libbenchmark-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine64 fonts-wine xvfb xauth x11-utils fonts-ipafont-gothic imagemagick locales python3)
+  wine wine64 fonts-wine xvfb xauth x11-utils fonts-ipafont-gothic imagemagick locales python3
+  fp-utils libchm-bin xdotool)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -60,6 +60,8 @@ roll_make_package() {
   cp "$roll_win/autoupdate/win/app/OrvexRoll.exe" "$pkg/"
   cp "$(roll_tool OrvexSet)" "$pkg/Bin/OrvexSet.exe"
   cp "$(roll_tool OrvexFlash)" "$pkg/Bin/OrvexFlash.exe"
+  # The help files beside the tools, as the technician's PC gets them.
+  cp "$roll_win/paramtool/app/win/OrvexSet.chm" "$roll_win/flashtool/win/OrvexFlash.chm" "$pkg/Bin/"
   cp "$roll_win/simulator/standin/package/"* "$pkg/Driver/"
   cp "$ORVEX_ROOT/paramtool/model/Cti_par.txt" "$pkg/Para/Cti_par.txt"
   head -c 32768 /dev/urandom > "$pkg/payload.bin"

@@ -36,4 +36,5 @@ paramtool/editor/win/preview/screenshots.sh "$out"
 scripts/screenshots-orvexset.sh "$out"
 scripts/screenshots-orvexflash.sh
 scripts/roll-screenshots.sh "$out"
+scripts/screenshots-help.sh
 ls -l "$out"

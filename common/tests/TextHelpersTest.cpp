@@ -1,7 +1,11 @@
 // Code page 932 scanning, number texts and path completion.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "Cp932Text.h"
+#include "HelpTopics.h"
 #include "NumberText.h"
 #include "PathText.h"
 
@@ -102,4 +106,33 @@ TEST(PathText, CompletionAgainstAShareAndDoubleByteNames) {
   EXPECT_EQ(JoinPath("C:\\表", "a"), "C:\\表\\a");
   EXPECT_EQ(JoinPath("C:\\", "a"), "C:\\a");
   EXPECT_EQ(FileNamePart("C:\\x\\a.prg"), "a.prg");
+}
+
+// Every window's page is one the book's help file is built with, anchors included: F1 on a page
+// that the build left out would open an error page in the viewer.
+TEST(HelpTopics, EveryWindowPageIsInItsHelpFile) {
+  auto read = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  for (auto [book, name] : {std::pair{HelpBook::kOrvexSet, "OrvexSet"}, {HelpBook::kOrvexFlash, "OrvexFlash"}}) {
+    SCOPED_TRACE(name);
+    const std::string contents = read(std::string(ORVEX_HELP_DIR) + "/" + name + ".contents");
+    ASSERT_FALSE(contents.empty());
+    for (int id = 100; id < 140; ++id) {
+      const std::string topic(HelpTopic(book, id));
+      const std::string page = topic.substr(0, topic.find('#'));
+      EXPECT_TRUE(contents.find("\n" + page + "\n") != std::string::npos ||
+                  contents.find("\n " + page + "\n") != std::string::npos)
+          << id << ": " << page;
+      if (page.size() < topic.size()) {
+        const std::string anchor = "id=\"" + topic.substr(page.size() + 1) + "\"";
+        EXPECT_NE(read(std::string(ORVEX_HELP_DIR) + "/topics/" + page).find(anchor), std::string::npos) << topic;
+      }
+    }
+  }
+  // A window without a page of its own opens the first page, which the help file opens by default.
+  EXPECT_EQ(HelpTopic(HelpBook::kOrvexSet, 100), "set-main.html");
+  EXPECT_EQ(HelpTarget("C:\\表\\OrvexSet.chm", "set-transfer.html#read"), "C:\\表\\OrvexSet.chm::/set-transfer.html#read");
+  EXPECT_EQ(HelpTarget("C:\\OrvexFlash.chm", ""), "C:\\OrvexFlash.chm");
 }

@@ -5,6 +5,13 @@
 #include "Wide.h"
 
 namespace orvex {
+namespace {
+Dialog::HelpRequest help_request = nullptr;
+}  // namespace
+
+void Dialog::SetHelpRequest(HelpRequest request) {
+  help_request = request;
+}
 
 Dialog::~Dialog() {
   if (hwnd_ != nullptr && !modal_) {
@@ -18,6 +25,7 @@ Dialog::~Dialog() {
 INT_PTR Dialog::RunModal(HINSTANCE instance, int template_id, HWND parent) {
   if (hwnd_ != nullptr) return -1;
   instance_ = instance;
+  template_id_ = template_id;
   modal_ = true;
   created_ = false;
   return DialogBoxParamW(instance, MAKEINTRESOURCEW(template_id), parent, Procedure,
@@ -27,6 +35,7 @@ INT_PTR Dialog::RunModal(HINSTANCE instance, int template_id, HWND parent) {
 bool Dialog::Create(HINSTANCE instance, int template_id, HWND parent) {
   if (hwnd_ != nullptr) return false;
   instance_ = instance;
+  template_id_ = template_id;
   modal_ = false;
   created_ = false;
   CreateDialogParamW(instance, MAKEINTRESOURCEW(template_id), parent, Procedure,
@@ -143,8 +152,12 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
       return TRUE;
     default: {
       LRESULT result = 0;
-      if (!OnMessage(message, wparam, lparam, result)) return FALSE;
-      return Reply(message, result);
+      if (OnMessage(message, wparam, lparam, result)) return Reply(message, result);
+      if (message == WM_HELP && help_request != nullptr) {
+        help_request(hwnd_, template_id_);
+        return Reply(message, TRUE);
+      }
+      return FALSE;
     }
   }
 }

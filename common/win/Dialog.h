@@ -45,6 +45,12 @@ class Dialog {
   void Show(int id, bool show = true);
   LRESULT SendItem(int id, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) const;
 
+  // Who answers F1 (WM_HELP) in a dialog that does not answer it itself: called with the dialog
+  // and the template it was made from. One for the whole program; nullptr for nobody.
+  using HelpRequest = void (*)(HWND dialog, int template_id);
+  static void SetHelpRequest(HelpRequest request);
+  int template_id() const { return template_id_; }
+
   // For a message loop that serves modeless dialogs: keyboard navigation inside this one.
   bool TranslateDialogKeys(MSG* msg) const;
 
@@ -75,6 +81,7 @@ class Dialog {
 
   HWND hwnd_ = nullptr;
   HINSTANCE instance_ = nullptr;
+  int template_id_ = 0;
   bool modal_ = false;
   bool created_ = false;
 };

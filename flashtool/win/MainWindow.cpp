@@ -76,6 +76,8 @@ bool MainWindow::OnInit() {
   SetUpFonts();
   program_folder_ = OwnModuleFolder();
   help_path_ = HelpFilePath(OwnModulePath());
+  help_.emplace(help_path_, HelpBook::kOrvexFlash, HelpMissingText(help_path_));
+  help_->ServeDialogs();
   files_.SetFolder(start_.update_folder.empty() ? program_folder_ : start_.update_folder);
   files_.SetExtension(kDefaultExtension);
   own_version_ = ReadOwnFileVersion();
@@ -361,18 +363,7 @@ void MainWindow::OpenSettings() {
 }
 
 void MainWindow::OpenHelp() {
-  using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
-  static HMODULE help_library = nullptr;  // kept while a help window may be open
-  const std::wstring path = ToWide(help_path_);
-  HWND shown = nullptr;
-  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    if (help_library == nullptr) help_library = LoadLibraryW(L"hhctrl.ocx");
-    auto html_help = help_library ? reinterpret_cast<HtmlHelpFn>(
-                                        reinterpret_cast<void*>(GetProcAddress(help_library, "HtmlHelpW")))
-                                  : nullptr;
-    if (html_help != nullptr) shown = html_help(GetDesktopWindow(), path.c_str(), 0 /* HH_DISPLAY_TOPIC */, 0);
-  }
-  if (shown == nullptr) ShowFailure(hwnd(), HelpMissingText(help_path_));
+  if (help_) help_->Show(hwnd(), IDD_FLASH_MAIN);
 }
 
 void MainWindow::OpenAbout() {
@@ -400,7 +391,7 @@ bool MainWindow::OnTimer(UINT_PTR timer_id) {
   return true;
 }
 
-bool MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+bool MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& /*result*/) {
   switch (message) {
     case kMessageAttachFinished:
       OnAttachFinished(static_cast<uint32_t>(wparam), static_cast<uint32_t>(lparam));
@@ -418,10 +409,6 @@ bool MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& 
         case IDM_FLASH_ABOUT: OpenAbout(); return true;
         default: return false;
       }
-    case WM_HELP:
-      OpenHelp();
-      result = TRUE;
-      return true;
     default:
       return false;
   }

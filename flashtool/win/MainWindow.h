@@ -16,6 +16,7 @@
 #include "DeviceList.h"
 #include "Dialog.h"
 #include "Handles.h"
+#include "HelpFile.h"
 #include "HandoffFile.h"
 #include "MainWindowRules.h"
 #include "Sequencer.h"
@@ -117,6 +118,7 @@ class MainWindow : public Dialog, private SequencerHost, private UpdateAutoHost 
   int char_width_ = 8;
   std::string program_folder_;
   std::string help_path_;
+  std::optional<HelpFile> help_;
   uint32_t own_version_ = 0;
   UniqueFont bold_font_;
   UniqueMenu context_menu_;

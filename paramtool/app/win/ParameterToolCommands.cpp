@@ -220,7 +220,7 @@ void ParameterToolDialog::OnSystemCommand(UINT item) {
       settings_store_.SetInt("AutoRead", auto_read_ ? 1 : 0);
       break;
     default:
-      if (help_) help_->Show(hwnd());
+      if (help_) help_->Show(hwnd(), IDD_PARAMETER_TOOL);
       break;
   }
 }

@@ -11,6 +11,7 @@
 #include "DefinitionLocation.h"
 #include "DocumentsFolder.h"
 #include "FileVersion.h"
+#include "Format.h"
 #include "HandoffFileIo.h"
 #include "PathText.h"
 #include "ShowMessage.h"
@@ -106,7 +107,12 @@ bool ParameterToolDialog::OnInit() {
     return true;
   }
   CreateFonts();
-  help_ = std::make_unique<HelpFile>(ReplaceExtension(environment_.program_path, "chm"));
+  {
+    std::string help_path = ReplaceExtension(environment_.program_path, "chm");
+    std::string missing = Format(texts::kHelpMissingText, help_path.c_str());
+    help_ = std::make_unique<HelpFile>(std::move(help_path), HelpBook::kOrvexSet, std::move(missing));
+    help_->ServeDialogs();
+  }
   own_version_ = ReadFileVersion(environment_.program_path);
   definition_path_file_ = DefinitionPathFilePath(program_folder_, definition_path_file_);
   if (def_path_.empty()) def_path_ = JoinPath(program_folder_, kDefaultDefinitionName);
@@ -391,7 +397,7 @@ LRESULT CALLBACK ParameterToolDialog::KeyFilter(int code, WPARAM wparam, LPARAM 
 bool ParameterToolDialog::OnFunctionKey(const MSG& msg) {
   if (hwnd() == nullptr || (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd))) return false;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
-    if (help_) help_->Show(hwnd());
+    if (help_) help_->Show(hwnd(), IDD_PARAMETER_TOOL);
     return true;
   }
   if ((msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) && msg.wParam >= VK_F5 && msg.wParam <= VK_F12) {
@@ -415,10 +421,6 @@ bool ParameterToolDialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, 
       result = 0;
       return true;
     }
-    case WM_HELP:
-      if (help_) help_->Show(hwnd());
-      result = TRUE;
-      return true;
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wparam) != list_.hwnd()) return false;
       ShowChannelMenu(lparam);
