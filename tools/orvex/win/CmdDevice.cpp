@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -480,11 +481,18 @@ class PlanHost : public SequencerHost {
     if (selected_) {
       row.file = selected_name_;
       row.listed = true;
-      auto cells = files_.Row(files_.Selected());
-      if (cells.size() > 2) {
-        row.kind_text = cells[1];
-        row.version = cells[2];
+      // The list's kind and version columns, from the file as the list read it.
+      std::vector<unsigned char> bytes;
+      std::string error, stored;
+      if (ReadWholeFile(JoinPath(files_.Folder(), selected_name_), &bytes, &error) &&
+          NeedsStoredName(ItemKind(selected_data_)) && bytes.size() > kStoredNameOffset) {
+        std::vector<uint8_t> area(kStoredNameArea, 0);
+        std::copy_n(bytes.begin() + kStoredNameOffset, std::min(kStoredNameArea, bytes.size() - kStoredNameOffset),
+                    area.begin());
+        stored = StoredProgramName(area.data(), area.size());
       }
+      row.kind_text = ProgramKindText(ItemKind(selected_data_), ItemSubKind(selected_data_), stored);
+      row.version = VersionWordText(ItemVersion(selected_data_));
       row.from_run = SameFolder(files_.Folder(), run_folder_);
     } else if (colon != std::string::npos) {
       row.file = text.substr(colon + 3);
@@ -503,6 +511,7 @@ class PlanHost : public SequencerHost {
     auto data = files_.SelectOnly(name);
     selected_ = data.has_value();
     selected_name_ = name;
+    selected_data_ = data.value_or(0);
     return data;
   }
   void PostUpdate() override { update_posted_ = true; }
@@ -540,6 +549,7 @@ class PlanHost : public SequencerHost {
   std::vector<std::pair<uint32_t, std::string>> reports_;
   bool selected_ = false;
   std::string selected_name_;
+  uint32_t selected_data_ = 0;
   bool update_posted_ = false;
   bool ended_ = false;
   int end_result_ = 0;
@@ -658,7 +668,8 @@ int Plan(const Args& args) {
 
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
-  HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 400, 300, nullptr, nullptr,
+  // A message-only list: it needs no display.
+  HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 400, 300, HWND_MESSAGE, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
   if (list == nullptr) {
     Fail(Format("device plan: no list (error %lu)", GetLastError()));
