@@ -725,6 +725,7 @@ int Plan(const Args& args) {
   Print("\n%-6s %-16s %-22s %-9s %-9s %s\n", "stage", "file", "kind", "version", "current", "decision");
   for (const PlanRow& r : rows) {
     std::string file = r.file + (r.from_run ? " *" : "");
+    if (file.empty()) file = "-";
     Print("%-6d %-16s %-22s %-9s %-9s %s\n", r.stage, file.c_str(), r.kind_text.empty() ? "-" : r.kind_text.c_str(),
           r.version.empty() ? "-" : r.version.c_str(), r.current.empty() ? "-" : r.current.c_str(),
           r.decision.c_str());
