@@ -162,13 +162,15 @@ int Run(const Args& args) {
                       JsonString(state).c_str());
       continue;
     }
-    text += Format("%s  %s  %s\n", RunFolderDate(name).c_str(), RunOutcomeName(outcome), folder.c_str());
+    text += folder + "\n";
+    text += Format("  date:           %s\n", RunFolderDate(name).c_str());
+    text += Format("  outcome:        %s\n", RunOutcomeName(outcome));
     if (failed) {
       text += Format("  failed in the %s step%s%s\n", first->stage.c_str(), first->reason.empty() ? "" : ": ",
                      first->reason.c_str());
     }
     if (repair) text += Format("  repaired by the run of %s\n", repair->started.c_str());
-    if (first && !first->device.empty()) text += Format("  device: %s\n", first->device.c_str());
+    if (first && !first->device.empty()) text += Format("  device:         %s\n", first->device.c_str());
     for (const LoggedUpdate& u : updates) {
       text += Format("  %-16s %s -> %s%s\n", u.file.c_str(), u.before.c_str(), u.after.c_str(),
                      u.done ? "" : " (not written)");
