@@ -40,6 +40,67 @@ python3 "$SOURCE/tools/tests/jsoncheck.py" out.json "doc['operations'] == 77" 'd
 check "show --json: the count and every key" $?
 orvex sim show --bogus >out.txt 2>&1; [ $? = 1 ]; check "show refuses an unknown option" $?
 
+# orvex device: the adapter as OrvexFlash's device list shows it, as text and as strict JSON.
+orvex device info >out.txt 2>&1; rc=$?
+[ $rc = 0 ] && has "(MC)     本体 USB2.0 1.105 2.011 2.001 0.100" && has "03       INS64       1.000 1.020 1.105" \
+  && has "main controller:  MC-DSP 1.105, MC-CPU 2.011, parameters 2.001, 0.100; generation 2"
+check "device info (rc=$rc)" $?
+orvex device info --json >out.json 2>&1
+python3 "$SOURCE/tools/tests/jsoncheck.py" out.json 'doc["channels"] == 5 and doc["main"]["generation"] == 2' \
+  '[r["kind"] for r in doc["list"]] == ["本体 USB2.0", "ｱﾅﾛｸﾞ局線", "ｱﾅﾛｸﾞ内線", "INS64", "PVﾎﾞｰﾄﾞ"]' \
+  'doc["list"][3]["extended"] == "0002 1000 1020 1105 0000" and doc["main"]["mc_cpu"] == "2.011"' \
+  'doc["library_version"] == "1.1.2.3" and doc["driver_version"] == "1.1.4.0"'
+check "device info --json" $?
+
+# Its parameters: a file written into it is what it stores and what a read gives back; a file
+# that is no parameter data never reaches it; a failed read leaves the earlier file.
+win() { echo "Z:${1//\//\\}"; }
+orvex def new "$SOURCE/paramtool/model/Cti_par.txt" -o new.prg >/dev/null 2>&1
+orvex device params write "$(win "$work/new.prg")" >out.txt 2>&1; rc=$?
+[ $rc = 0 ] && cmp -s new.prg adapter/Parameters.prg; check "params write (rc=$rc)" $?
+orvex device params read "$(win "$work/back.prg")" >out.txt 2>&1; rc=$?
+[ $rc = 0 ] && cmp -s new.prg back.prg; check "params read gives the written file back (rc=$rc)" $?
+orvex prg make --magic KV4100 --kind 0 --subkind 0 --version 1.000 -o image.prg new.prg >/dev/null 2>&1
+orvex device params write "$(win "$work/image.prg")" >out.txt 2>&1; rc=$?
+[ $rc = 3 ] && has "書換パラメータ・ファイル形式が不正です。" && cmp -s new.prg adapter/Parameters.prg
+check "a program image is not written as parameters (rc=$rc)" $?
+orvex sim set fault.read_fail=3 >/dev/null 2>&1
+orvex device params read "$(win "$work/back.prg")" >out.txt 2>&1
+has "257 デバイスに異常が発生しました。" && cmp -s new.prg back.prg; check "a failed read keeps the earlier file" $?
+
+# What OrvexFlash /a would do with a package: an INS64 program one version up, a PV program for
+# a board the adapter does not have, an INS64 DSP program it runs already, a main controller
+# program that is no file for this generation's list, and a file the package lacks.
+mkdir -p pkg
+flash=$(dirname "$ORVEX")/../flashtool/win/OrvexFlash.exe
+if [ -f "$flash" ]; then
+  cp "$flash" pkg/
+  mk() { orvex prg make --magic KV4100 "$@" new.prg >/dev/null 2>&1; }
+  mk --kind 0x10 --subkind 0x00 --version 1.106 -o pkg/Ins64Cpu.prg
+  mk --kind 0x20 --subkind 0x40 --version 1.020 -o pkg/PvCpu.prg
+  mk --kind 0x11 --subkind 0x00 --version 1.020 -o pkg/Ins64Dsp.prg
+  mk --kind 0x00 --subkind 0x00 --version 2.012 -o pkg/McCPU.prg
+  printf '[Info]\r\nDeviceName=KV-4100\r\nVerUpProg=OrvexFlash.exe\r\nPrgFile0=Ins64Cpu.prg\r\nPrgFile1=PvCpu.prg\r\nPrgFile2=Ins64Dsp.prg\r\nPrgFile3=McCPU.prg\r\nPrgFile4=Gone.prg\r\n' >pkg/OrvexRoll.ini
+  orvex sim set board.4=none >/dev/null 2>&1
+  orvex device plan "$(win "$work/pkg")" --json >out.json 2>&1; rc=$?
+  python3 "$SOURCE/tools/tests/jsoncheck.py" out.json \
+    '[(s["file"], s["decision"], s["current"]) for s in doc["slots"] if s["file"]] == [("Ins64Cpu.prg", "更新開始", "v1.105"), ("PvCpu.prg", "更新不要", "未装着"), ("Ins64Dsp.prg", "更新不要", "v1.020"), ("McCPU.prg", "更新対象外", ""), ("Gone.prg", "更新対象外", "")]' \
+    'doc["slots"][0]["kind"] == "INS64-CPU (00)" and doc["slots"][0]["version"] == "1.106"' \
+    'doc["end"] == "自動更新成功 Cnt = 1 / 3"'
+  check "device plan --json (rc=$rc)" $?
+  grep -q "^board.3 = 0x02 0x1000 0x1020 0x1105" adapter/OrvexSim.txt; check "a plan writes nothing" $?
+fi
+
+# Another application holding the adapter, and no adapter at all.
+orvex sim set fault.other_apps=1 >/dev/null 2>&1
+orvex device info >out.txt 2>&1; rc=$?
+[ $rc = 6 ] && has "held by another application"; check "held by another application (rc=$rc)" $?
+orvex sim set present=0 >/dev/null 2>&1
+orvex device info --wait 1 >out.txt 2>&1; rc=$?
+[ $rc = 5 ] && has "no adapter"; check "no adapter (rc=$rc)" $?
+orvex device params read "$(win "$work/none.prg")" --wait 0 >out.txt 2>&1
+has "256 デバイスが接続されていません。" && [ ! -e none.prg ]; check "params read without an adapter" $?
+
 # Pulled out at operation 30, a progress record of the write: the session ends there and the
 # adapter stays away with its main controller erased, until it is plugged in again.
 orvex sim init "$ORVEX_SIM" >/dev/null 2>&1

@@ -96,6 +96,94 @@ void RemoveRunFolder(const std::string& folder) {
   }
 }
 
+// orvex.exe of this build with `arguments`: what it printed (code page 932, as when redirected).
+std::string RunOrvex(const std::string& arguments) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  wchar_t file[MAX_PATH + 1] = {};
+  if (!GetTempPathW(MAX_PATH, temp) || !GetTempFileNameW(temp, L"orx", 0, file)) return {};
+  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+  HANDLE out = CreateFileW(file, GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+  std::wstring line = L"\"" + ToWide(BuildPath("tools/orvex.exe")) + L"\" " + ToWide(arguments);
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = out;
+  si.hStdError = out;
+  PROCESS_INFORMATION pi = {};
+  std::string failure;
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    DWORD code = 0;
+    if (WaitForSingleObject(pi.hProcess, 120000) != WAIT_OBJECT_0 || !GetExitCodeProcess(pi.hProcess, &code) || code != 0)
+      failure = "orvex " + arguments + ": exit " + std::to_string(code) + "\n";
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  } else {
+    failure = "orvex " + arguments + ": not started, error " + std::to_string(GetLastError()) + "\n";
+  }
+  CloseHandle(out);
+  std::string text = failure;
+  for (char c : ReadAll(FromWide(file))) {
+    if (c != '\r') text += c;
+  }
+  DeleteFileW(file);
+  return text;
+}
+
+// (decision, file) of each stage: from `orvex device plan`'s table, and from the version update
+// tool's reports in the log.
+using Decisions = std::vector<std::pair<std::string, std::string>>;
+Decisions PlanDecisions(const std::string& plan) {
+  Decisions out;
+  size_t pos = 0;
+  while (pos < plan.size()) {
+    size_t end = plan.find('\n', pos);
+    if (end == std::string::npos) end = plan.size();
+    std::string line = plan.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || !(line[0] == '-' || (line[0] >= '0' && line[0] <= '9'))) continue;
+    std::vector<std::string> words;
+    for (size_t i = 0; i < line.size();) {
+      size_t j = line.find(' ', i);
+      if (j == std::string::npos) j = line.size();
+      if (j > i) words.push_back(line.substr(i, j - i));
+      i = j + 1;
+    }
+    if (words.size() >= 3) out.emplace_back(words.back(), words[1]);
+  }
+  return out;
+}
+Decisions LogDecisions(const std::vector<std::string>& log) {
+  Decisions out;
+  bool flash = false;
+  for (const std::string& line : log) {
+    if (line.size() < 29) continue;
+    std::string text = line.substr(29);
+    if (text == "バージョン更新ツール起動") flash = true;
+    if (!flash) continue;
+    for (const char* d : {"更新開始", "更新不要", "更新除外", "更新対象外", "更新ファイル名未設定", "書戻不要"}) {
+      if (text.rfind(d, 0) != 0) continue;
+      size_t colon = text.find(" : ");
+      std::string file = colon == std::string::npos ? "-" : text.substr(colon + 3);
+      if (file.back() == ')') file = file.substr(0, file.rfind('('));
+      out.emplace_back(d, file);
+      break;
+    }
+  }
+  return out;
+}
+
+// The block of one run folder in `orvex history`'s text.
+std::string HistoryOf(const std::string& history, const std::string& folder) {
+  size_t at = history.find(folder);
+  if (at == std::string::npos) return {};
+  size_t next = at;
+  do {
+    next = history.find('\n', next + 1);
+  } while (next != std::string::npos && next + 1 < history.size() && history[next + 1] == ' ');
+  return history.substr(at, next == std::string::npos ? std::string::npos : next - at + 1);
+}
+
 class RollEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -510,6 +598,17 @@ TEST_P(RollPaced, RealToolsUpdateTheParametersAndEveryProcessor) {
   });
   sim_.Set("mc = 0x00 0x1105 0x1010 0x1002 0x0100\n");
   ASSERT_TRUE(WriteAll(FromWide(sim_.Path()) + "\\Parameters.prg", stored));
+  // Two images the update leaves alone: one for a board the adapter lacks, one it runs already.
+  ASSERT_TRUE(folder_.Write("Prg\\PvCpu.prg", Bytes(test::ProgramImage(0x20, 0x40, 0x1011, 4096))));
+  ASSERT_TRUE(folder_.Write("Prg\\Ins64Dsp.prg", Bytes(test::ProgramImage(0x11, 0x00, 0x1020, 4096))));
+  ini_ += "PrgFile3=Prg\\PvCpu.prg\r\nPrgFile4=Prg\\Ins64Dsp.prg\r\n";
+  sim_.Set("board.4 = none\n");
+
+  // What the update will do, worked out beforehand by orvex from the same package and adapter.
+  ASSERT_TRUE(folder_.Write("OrvexRoll.ini", ini_));
+  const std::string plan = RunOrvex("device plan \"" + pkg_.substr(0, pkg_.size() - 1) + "\"");
+  const Decisions planned = PlanDecisions(plan);
+  ASSERT_EQ(planned.size(), 8u) << plan;
 
   auto app = Start();
   ASSERT_TRUE(app);
@@ -519,10 +618,17 @@ TEST_P(RollPaced, RealToolsUpdateTheParametersAndEveryProcessor) {
   std::string listed;
   for (const std::string& line : log) listed += line + "\n";
   EXPECT_EQ(Code(log, "自動更新成功 Cnt = 2"), "  1") << listed;  // OrvexSet: two items filled
-  EXPECT_EQ(Code(log, "自動更新成功 Cnt = 4 / 4"), "  1") << listed;  // OrvexFlash: three images, MCPARA.prg
+  // OrvexFlash: three images and MCPARA.prg written, two left alone.
+  EXPECT_EQ(Code(log, "自動更新成功 Cnt = 4 / 6"), "  1") << listed;
+  // The plan made the tool's decisions, slot by slot.
+  const Decisions done = LogDecisions(log);
+  ASSERT_EQ(done.size(), planned.size()) << plan << listed;
+  for (size_t i = 0; i < done.size(); ++i) EXPECT_EQ(planned[i], done[i]) << "slot " << i << "\n" << plan;
+  EXPECT_EQ(planned[4], (std::pair<std::string, std::string>("更新不要", "PvCpu.prg")));
+  EXPECT_EQ(planned[5], (std::pair<std::string, std::string>("更新不要", "Ins64Dsp.prg")));
   // The log ends with the version update tool's end and the closing entry.
   ASSERT_GE(log.size(), 4u);
-  EXPECT_EQ(log[log.size() - 4].substr(29), "自動更新成功 Cnt = 4 / 4");
+  EXPECT_EQ(log[log.size() - 4].substr(29), "自動更新成功 Cnt = 4 / 6");
   EXPECT_EQ(log[log.size() - 3].substr(29), "バージョン更新ツール終了");
   EXPECT_EQ(log[log.size() - 2].find_first_not_of(' '), std::string::npos);  // the blank entry
   EXPECT_EQ(log.back().substr(29), std::string(kTitle) + "正常終了");
@@ -545,6 +651,14 @@ TEST_P(RollPaced, RealToolsUpdateTheParametersAndEveryProcessor) {
   EXPECT_FALSE(folder_.Exists("docs\\Orvex\\OrvexRoll.recovery"));
   EXPECT_EQ(uidriver::ProgramWrites(sim_.Log()), 4u);
   uidriver::RecordSweepRow(GetParam(), "OrvexRoll run", uidriver::ProgramWrites(sim_.Log()));
+
+  // The run as orvex history tells it from its folder.
+  const std::string history = HistoryOf(RunOrvex("history --documents \"" + docs_.substr(0, docs_.size() - 1) + "\""), run);
+  EXPECT_EQ(history.find(run + "\n"), 0u) << history;
+  EXPECT_NE(history.find("outcome:        success\n"), std::string::npos) << history;
+  EXPECT_NE(history.find("McCPU.prg        1.010 -> 1.011\n"), std::string::npos) << history;
+  EXPECT_NE(history.find("Ins64Cpu.prg     1.105 -> 1.106\n"), std::string::npos) << history;
+  EXPECT_NE(history.find("recovery file: none"), std::string::npos) << history;
 }
 
 TEST_F(RollEndToEnd, WriteFailureLeavesARecoveryFileAndTheRepairCompletesTheUpdate) {
@@ -566,6 +680,11 @@ TEST_F(RollEndToEnd, WriteFailureLeavesARecoveryFileAndTheRepairCompletesTheUpda
   const std::string failed_run = au::RecoveryFolder(record);
   const std::string failed_log = ReadAll(failed_run + "OrvexRoll.log");
   EXPECT_NE(failed_log.find("更新リトライ回数オーバー"), std::string::npos);
+  const std::string history_args = "history --documents \"" + docs_.substr(0, docs_.size() - 1) + "\"";
+  std::string history = HistoryOf(RunOrvex(history_args), failed_run);
+  EXPECT_NE(history.find("outcome:        failure\n"), std::string::npos) << history;
+  EXPECT_NE(history.find("failed in the version update step: 更新リトライ回数オーバー"), std::string::npos) << history;
+  EXPECT_NE(history.find("recovery file: a repair run is offered"), std::string::npos) << history;
 
   app = Start();
   ASSERT_TRUE(app);
@@ -585,4 +704,9 @@ TEST_F(RollEndToEnd, WriteFailureLeavesARecoveryFileAndTheRepairCompletesTheUpda
   // ones written, and the parameter tool does not run again.
   EXPECT_EQ(continued.find("パラメータ設定ツール起動", failed_log.size()), std::string::npos);
   EXPECT_EQ(sim_.ReadFile("Parameters.prg"), ReadAll(failed_run + "MCPARA.prg"));
+  history = HistoryOf(RunOrvex(history_args), failed_run);
+  EXPECT_NE(history.find("outcome:        repaired\n"), std::string::npos) << history;
+  EXPECT_NE(history.find("repaired by the run of "), std::string::npos) << history;
+  EXPECT_NE(history.find("McCPU.prg        1.010 -> 1.011\n"), std::string::npos) << history;
+  EXPECT_NE(history.find("recovery file: none"), std::string::npos) << history;
 }
