@@ -6,7 +6,8 @@
 #   2. the try-it archive unpacked and its TryIt.cmd run against that install folder (recorded in
 #      Installer\Folders as Windows Installer records it; Wine's msiexec does not) and the
 #      simulated adapter, to "正常終了", the new definition installed over the installed one;
-#   3. the new installer over it: the older product replaced, every file the new one's;
+#   3. the new installer over it: the older product replaced, every file the new one's; the older
+#      one refused, a rebuild of the same version taking the installed one's place;
 #   4. the installed OrvexSet.exe and OrvexFlash.exe started, their about boxes read; OrvexSet /s
 #      saving the user's parameter save file into the install folder;
 #   5. msiexec /x: every file and shortcut gone, the user's parameter save file kept.
@@ -164,6 +165,14 @@ step "3. the new installer ($version) over the older one"
 msi_install "$msi" "$out/install.log"
 check_installed "$msi" "$version" "$menu"
 same "$out/work/msi/Bin/Cti_par.txt" "$bin/Cti_par.txt" "the definition after the upgrade"
+# The older one refuses to go over it; a rebuild of the same version (another product code)
+# replaces it instead of installing beside it.
+if wine msiexec /i "$(winpath "$older")" /qn </dev/null >>"$log" 2>&1; then fail "the older installer went over the newer one"; fi
+grep -qx "FileVersion=$version" <<<"$(python3 "$root/packaging/dist.py" version "$bin/OrvexSet.exe")" ||
+  fail "the older installer changed the installed OrvexSet.exe"
+msi=$(python3 "$root/packaging/dist.py" msi --stage "$out/work/msi" --out "$out/rebuilt") || stop "the rebuilt installer"
+msi_install "$msi" "$out/install-rebuilt.log"
+check_installed "$msi" "$version" "$menu"
 
 step "4. the installed programs and their about boxes"
 # The library a driver installation puts where 64-bit Windows keeps 32-bit libraries: the tools
