@@ -5,7 +5,8 @@
 #      installed with msiexec /qn: its files, Start-menu shortcuts and uninstall entry;
 #   2. the try-it archive unpacked and its TryIt.cmd run against that install folder (recorded in
 #      Installer\Folders as Windows Installer records it; Wine's msiexec does not) and the
-#      simulated adapter, to "正常終了", the new definition installed over the installed one;
+#      simulated adapter, to "正常終了", the new definition installed over the installed one (and
+#      beside a driver it did not put there, TryIt.cmd refusing);
 #   3. the new installer over it: the older product replaced, every file the new one's; the older
 #      one refused, a rebuild of the same version taking the installed one's place;
 #   4. the installed OrvexSet.exe and OrvexFlash.exe started, their about boxes read; OrvexSet /s
@@ -115,6 +116,15 @@ done
 tryit=$out/tryit
 mkdir -p "$tryit"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$out/dist/"*SIMULATED-tryit*.zip "$tryit"
+# On a PC with a driver it did not put there, TryIt.cmd touches nothing.
+drivers=$WINEPREFIX/drive_c/windows/system32/drivers
+echo "a real driver" >"$drivers/Orvex.sys"
+wine cmd /c "$(winpath "$tryit/TryIt.cmd")" </dev/null >"$out/tryit-refused.out" 2>&1
+rc=$?
+[ "$rc" = 2 ] || fail "TryIt.cmd beside a real driver ended with $rc, not 2"
+[ "$(cat "$drivers/Orvex.sys")" = "a real driver" ] && [ ! -e "$WINEPREFIX/drive_c/windows/syswow64/Orvex.dll" ] &&
+  [ ! -e "$tryit/Simulated/Run" ] || fail "TryIt.cmd beside a real driver changed something"
+rm -f "$drivers/Orvex.sys"
 installed_before=$out/installed-definition-before.txt
 cp "$bin/Cti_par.txt" "$installed_before"
 runs_before=$(ls "$WINEPREFIX/drive_c/OrvexRoll" 2>/dev/null || true)
