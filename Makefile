@@ -1,6 +1,6 @@
 # Two commands: `make test` runs every test, `make demo` runs the main job on the simulated
 # adapter. Both install what they need through apt on a fresh Debian 12 machine.
-.PHONY: all deps build test demo reliability sweep bench screenshots clean
+.PHONY: all deps build test demo dist reliability sweep bench screenshots clean
 
 all: build
 
@@ -15,6 +15,11 @@ test: deps
 
 demo: deps
 	@scripts/demo.sh
+
+# What ships, from the i686 release build: the installer, the update package kit and the
+# simulated try-it archive, in dist/ (docs/dist.md).
+dist: deps
+	@scripts/dist.sh
 
 # The recovery matrix: every operation of an update cut off, each program killed; about 40
 # minutes on 2 cores. Then the device-pace sweep's full grid.
@@ -33,4 +38,4 @@ screenshots: deps
 	@scripts/screenshots.sh
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -4,7 +4,8 @@
 # Debian's wine32 (architecture i386) lets them run in a 64-bit Wine prefix as on 64-bit Windows;
 # wine32 is installed only where the kernel runs 32-bit code (scripts/form.sh), since elsewhere it
 # breaks wine altogether. fp-utils has chmcmd, which compiles the help files; libchm-bin reads them
-# back in a test; xdotool presses F1 for the help window's screenshot.
+# back in a test; xdotool presses F1 for the help window's screenshot. msitools and wixl build the
+# installer of make dist and read it back.
 set -euo pipefail
 source "$(dirname "$0")/form.sh"
 sudo_cmd=""
@@ -14,7 +15,7 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
   libbenchmark-dev g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine64 fonts-wine xvfb xauth x11-utils fonts-ipafont-gothic imagemagick locales python3
-  fp-utils libchm-bin xdotool)
+  fp-utils libchm-bin xdotool msitools wixl)
 
 missing=()
 for p in "${packages[@]}"; do

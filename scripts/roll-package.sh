@@ -51,11 +51,7 @@ PY
 # roll_make_package DIR: OrvexRoll.exe, OrvexRoll.ini, Bin\ tools, Para\Cti_par.txt, Prg\ images
 # one version above the adapter of roll_make_adapter, Driver\ with newer driver and library files.
 roll_make_package() {
-  local pkg=$1 p
-  prg() {  # OUT.prg ARGS...: one image of the package's payload
-    p=$1; shift
-    roll_orvex_exe prg make --magic KV4100 "$@" -o "$(roll_winpath "$pkg/Prg/$p")" "$(roll_winpath "$pkg/payload.bin")" >/dev/null
-  }
+  local pkg=$1
   mkdir -p "$pkg/Bin" "$pkg/Driver" "$pkg/Prg" "$pkg/Para"
   cp "$roll_win/autoupdate/win/app/OrvexRoll.exe" "$pkg/"
   cp "$(roll_tool OrvexSet)" "$pkg/Bin/OrvexSet.exe"
@@ -64,7 +60,20 @@ roll_make_package() {
   cp "$roll_win/paramtool/app/win/OrvexSet.chm" "$roll_win/flashtool/win/OrvexFlash.chm" "$pkg/Bin/"
   cp "$roll_win/simulator/standin/package/"* "$pkg/Driver/"
   cp "$ORVEX_ROOT/paramtool/model/Cti_par.txt" "$pkg/Para/Cti_par.txt"
-  head -c 32768 /dev/urandom > "$pkg/payload.bin"
+  roll_make_images "$pkg/Prg"
+  roll_package_ini "$pkg/OrvexRoll.ini"
+}
+
+# roll_make_images DIR: the package's program images, one for every processor of the adapter of
+# roll_make_adapter, one version above it (make dist's try-it archive has the same).
+roll_make_images() {
+  local dir=$1 p
+  prg() {  # OUT.prg ARGS...: one image of the package's payload
+    p=$1; shift
+    roll_orvex_exe prg make --magic KV4100 "$@" -o "$(roll_winpath "$dir/$p")" "$(roll_winpath "$dir/payload.bin")" >/dev/null
+  }
+  mkdir -p "$dir"
+  head -c 32768 /dev/urandom > "$dir/payload.bin"
   prg McCPU.prg --kind 0x00 --subkind 0x00 --version 1.203
   prg McDSP.prg --kind 0x01 --subkind 0x00 --version 1.050
   prg Ins64Cpu.prg --kind 0x10 --subkind 0x00 --version 1.200
@@ -72,10 +81,14 @@ roll_make_package() {
   prg PvCpu.prg --kind 0x20 --subkind 0x40 --version 1.020
   prg AnaTrk.prg --kind 0x35 --subkind 0x52 --version 2.004 --name ANALOG-TRK
   prg AnaExt.prg --kind 0x35 --subkind 0x54 --version 4.002 --name ANALOG-EXT
-  rm -f "$pkg/payload.bin"
-  roll_orvex_exe ini template -o "$(roll_winpath "$pkg/OrvexRoll.ini")" >/dev/null
-  # The template's lists, pointed at this package; driver files only where they are older.
-  python3 - "$pkg/OrvexRoll.ini" <<'PY'
+  rm -f "$dir/payload.bin"
+}
+
+# roll_package_ini FILE: OrvexRoll.ini, the template with its lists pointed at the images of
+# roll_make_images; driver files only where they are older; a 30-second device wait.
+roll_package_ini() {
+  roll_orvex_exe ini template -o "$(roll_winpath "$1")" >/dev/null
+  python3 - "$1" <<'PY'
 import sys
 path = sys.argv[1]
 text = open(path, "rb").read().decode("cp932")

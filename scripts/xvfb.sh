@@ -32,8 +32,9 @@ orvex_wineserver_pid() {
 orvex_wine_programs() {
   local pid list=""
   for pid in $(pgrep -f '\.exe' 2>/dev/null); do
-    [ "$(tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -x "WINEPREFIX=$WINEPREFIX")" ] || continue
-    list+="$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | sed 's/ *$//'); "
+    # A process may end between pgrep and here; its files are gone then (errors first to /dev/null).
+    [ "$(tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -x "WINEPREFIX=$WINEPREFIX")" ] || continue
+    list+="$(tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | sed 's/ *$//'); "
   done
   echo "${list:-none}"
 }
