@@ -133,6 +133,25 @@ TEST(Dialog, ModelessFromTemplateWithJapaneseTexts) {
   Pump();
   EXPECT_EQ(dialog.device_messages, (std::vector<UINT>{0x8103, 0x8101}));
 
+  // F1 pressed in one of its controls reaches the program's help with the dialog and its template,
+  // as the system passes it on: the key as input, then WM_HELP up from the control.
+  static std::vector<std::pair<HWND, int>> help_asked;
+  help_asked.clear();
+  Dialog::SetHelpRequest([](HWND dialog_hwnd, int template_id) { help_asked.emplace_back(dialog_hwnd, template_id); });
+  SetForegroundWindow(hwnd);
+  SetFocus(dialog.Item(IDC_NAME));
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  ASSERT_EQ(SendInput(2, keys, sizeof(INPUT)), 2u);
+  for (int i = 0; i < 40 && help_asked.empty(); ++i) {
+    Pump();
+    Sleep(25);
+  }
+  Dialog::SetHelpRequest(nullptr);
+  EXPECT_EQ(help_asked, (std::vector<std::pair<HWND, int>>{{hwnd, IDD_SAMPLE}}));
+
   // The close box cancels, which destroys a modeless dialog.
   SendMessageW(hwnd, WM_CLOSE, 0, 0);
   EXPECT_TRUE(dialog.destroyed);
