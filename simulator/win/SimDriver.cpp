@@ -130,7 +130,8 @@ class SimulatedDriver : public DeviceDriver {
                pulled   ? Format("operation %u: reset; instead the adapter leaves the bus (unplug_at)",
                                  state.operations)
                : failed ? std::string("driver: reset packet refused")
-                        : Format("operation %u: reset packet, the adapter leaves the bus", state.operations));
+                        : Format("operation %u: reset packet, the adapter leaves the bus, %u ms", state.operations,
+                                 OperationMs(state, Operation::kReset)));
     if (!ok || failed || pulled) {
       SetLastError(pulled ? ERROR_DEVICE_NOT_CONNECTED : ERROR_GEN_FAILURE);
       return false;
