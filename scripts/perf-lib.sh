@@ -36,15 +36,16 @@ perf_memory_table() {
 }
 
 # Start to first window: each program in turn, RUNS rounds, so that all meet the same load. The
-# floor is minimal_dialog.exe; the three programs start as a technician starts them, from a copy
-# of the update package without an adapter (OrvexRoll from the package with its OrvexRoll.ini).
+# floor is minimal_dialog.exe; OrvexSet and OrvexFlash start in a folder of their own with the
+# definition file and the library, without an adapter (ORVEX_SIM unset); OrvexRoll from the update
+# package with its OrvexRoll.ini, as the technician starts it.
 perf_startups() {
   local runs=$1 dir=$2 round name exe
   mkdir -p "$dir/startup"
   cp "$roll_win/tools/bench/minimal_dialog.exe" "$dir/startup/"
   cp "$roll_win/paramtool/app/win/OrvexSet.exe" "$roll_win/flashtool/win/OrvexFlash.exe" "$dir/startup/"
   cp "$ORVEX_ROOT/paramtool/model/Cti_par.txt" "$dir/startup/"
-  if [ "${ORVEX_FORM:-windows}" != windows32 ]; then cp "$roll_win/simulator/Orvex.dll" "$dir/startup/"; fi
+  cp "$roll_win/simulator/Orvex.dll" "$dir/startup/"
   rm -f "$dir"/startup-*.txt
   for round in $(seq "$runs"); do
     for name in minimal_dialog OrvexSet OrvexFlash OrvexRoll; do
@@ -104,8 +105,8 @@ perf_settings() {
     echo "$line" | awk -v label="$label" '/template floor/ {
       printf "| %s | %s ms | %s ms | %s ms | %s |\n", label, $3, $7, $11, $14 }'
   }
-  perf_settings_row "sample Cti_par.txt, block 1 (12 rows)" "$ORVEX_ROOT/paramtool/model/Cti_par.txt" --block 1
-  perf_settings_row "sample Cti_par.txt, block 2 (2 pages)" "$ORVEX_ROOT/paramtool/model/Cti_par.txt" --block 2
+  perf_settings_row "sample Cti_par.txt, block 1 (12 rows)" paramtool/model/Cti_par.txt --block 1
+  perf_settings_row "sample Cti_par.txt, block 2 (2 pages)" paramtool/model/Cti_par.txt --block 2
   perf_settings_row "10 rows on one page" --generate 10
   perf_settings_row "100 rows on one two-column page (30 shown)" --generate 100
   perf_settings_row "100 rows over 7 one-column pages" --generate 100 --tags 7
