@@ -5,7 +5,7 @@
 #    against the adapter's own time plus the programs' fixed waits beyond it, with the breakdown
 #    of the rest, and the peak working set of each program;
 #  - each program's start to its first window against a minimal dialog program, ORVEX_BENCH_STARTS
-#    rounds (default 7);
+#    rounds (default 11);
 #  - the settings pages against the same controls made from one dialog template (21 openings).
 # Output and logs in build/bench-wine.
 set -euo pipefail
@@ -15,7 +15,7 @@ source scripts/form.sh
 source scripts/xvfb.sh
 export ORVEX_FORM=${ORVEX_FORM:-$(orvex_form)}
 updates=${ORVEX_BENCH_UPDATES:-3}
-starts=${ORVEX_BENCH_STARTS:-7}
+starts=${ORVEX_BENCH_STARTS:-11}
 step="setting up"
 trap 'rc=$?; set +e; roll_teardown >/dev/null 2>&1; orvex_stop_all
   [ $rc = 0 ] || echo "FAILED: make bench stopped in: $step (exit $rc)" >&2' EXIT
