@@ -5,7 +5,8 @@
 //   orvex_probe watch STOPFILE NAME...  until STOPFILE exists, follows every process of these
 //                                      executable names and prints each name's largest peak
 //                                      working set (KB)
-// Output lines: "startup <ms> <peak KB>" and "peak <name> <KB>" ("peak <name> -" when none ran).
+// Output lines: "startup <ms> <peak KB> <started, seconds since 1970>" and "peak <name> <KB>"
+// ("peak <name> -" when none ran).
 // The peak working set is what GetProcessMemoryInfo reports for the process; under Wine that is
 // the host process's resident high-water mark, Wine's own libraries included.
 #include <windows.h>
@@ -56,7 +57,9 @@ int Startup(int argc, wchar_t** argv) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
   LARGE_INTEGER frequency, start, now;
+  FILETIME started;
   QueryPerformanceFrequency(&frequency);
+  GetSystemTimeAsFileTime(&started);
   QueryPerformanceCounter(&start);
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
@@ -81,7 +84,10 @@ int Startup(int argc, wchar_t** argv) {
     std::fprintf(stderr, "orvex_probe: no window within %.0f ms\n", ms);
     return 3;
   }
-  std::printf("startup %.1f %lu\n", ms, static_cast<unsigned long>(peak / 1024));
+  const unsigned long long ticks =
+      (static_cast<unsigned long long>(started.dwHighDateTime) << 32) | started.dwLowDateTime;
+  std::printf("startup %.1f %lu %.3f\n", ms, static_cast<unsigned long>(peak / 1024),
+              static_cast<double>(ticks - 116444736000000000ULL) / 1e7);
   return 0;
 }
 
