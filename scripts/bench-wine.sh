@@ -32,19 +32,23 @@ rm -rf "$out"
 mkdir -p "$out"
 echo "   at the start: $(perf_load)"
 
-for run in $(seq "$updates"); do
-  step="update $run of $updates"
-  dir=$out/update-$run
-  roll_setup "$dir" >/dev/null
+# One update with its timing; what it printed goes to the step's log, shown when it fails.
+bench_update() {
+  local dir=$out/update-$1
+  roll_setup "$dir" || return
   perf_watch_start "$dir"
-  roll_run "$dir" >/dev/null
+  roll_run "$dir" || { perf_watch_stop "$dir"; return 1; }
   perf_watch_stop "$dir"
   python3 tools/bench/update_timing.py "$dir/run/OrvexRoll.log" "$dir/adapter" --start "$roll_answered" --json \
-    >"$dir/timing.json"
-  echo "   update $run: $(python3 -c 'import json, sys; r = json.load(open(sys.argv[1]))
-print("ratio %.3f, %.3f without the simulated adapter lateness" % (r["ratio"], (r["wall"] - r["rest"]["late"]) / r["floor"]))' \
-    "$dir/timing.json"), $(perf_load)"
+    >"$dir/timing.json" || return
   roll_teardown
+}
+for run in $(seq "$updates"); do
+  step="update $run of $updates"
+  ORVEX_STEP_LINES=40 orvex_step "$step" bench_update "$run"
+  echo "   ratio $(python3 -c 'import json, sys; r = json.load(open(sys.argv[1]))
+print("%.3f, %.3f without the simulated adapter lateness" % (r["ratio"], (r["wall"] - r["rest"]["late"]) / r["floor"]))' \
+    "$out/update-$run/timing.json"), $(perf_load)"
 done
 
 step="the update's summary"
@@ -68,12 +72,12 @@ perf_memory_table "$out/memory.txt"
 step="start-up"
 echo
 echo "== start to first window, $starts rounds"
-roll_setup "$out/startup" >/dev/null
-perf_startups "$starts" "$out/startup"
+orvex_step "the package to start OrvexRoll from" roll_setup "$out/startup"
+orvex_step_shown "$step" perf_startups "$starts" "$out/startup"
 roll_teardown
 
 step="settings pages"
 echo
 echo "== the settings window against its template floor (medians of 21 openings)"
-perf_settings 21
+orvex_step_shown "$step" perf_settings 21
 echo "   at the end: $(perf_load)"

@@ -64,11 +64,14 @@ echo "== the definition file in the install folder: $(definition_version "$demo/
   "(the one it replaced: run/OLDP_Cti_par.txt, $(definition_version "$demo/run/OLDP_Cti_par.txt" 2>/dev/null || echo missing))"
 step="speed and memory"
 echo "== measuring the programs' start-up (3 rounds)"
-{ echo "== speed and memory against their floors (measured with $(perf_load); make bench repeats"
+demo_performance() {
+  echo "== speed and memory against their floors (measured with $(perf_load); make bench repeats"
   echo "   them; docs/benchmarks.md)"
-  roll_timing "$demo"; echo
-  perf_memory_table "$demo/memory.txt"; echo
-  perf_startups 3 "$demo"; } >"$demo/performance.txt" 2>&1
+  roll_timing "$demo" && echo && perf_memory_table "$demo/memory.txt" && echo && perf_startups 3 "$demo"
+}
+# Printed at the end; a failure shows what it had printed.
+demo_performance >"$demo/performance.txt" 2>&1 || { echo "FAILED: $step; its last lines:" >&2
+  tail -n 25 "$demo/performance.txt" | sed 's/^/  | /' >&2; false; }
 roll_teardown
 
 step="the layers underneath"
