@@ -69,15 +69,13 @@ cat "$out"/update-*/memory.txt | awk '$1 == "peak" && $3 != "-" { if ($3 > m[$2]
   END { for (k in n) printf "peak %s %s\n", k, (k in m) ? m[k] : "-" }' | sort >"$out/memory.txt"
 perf_memory_table "$out/memory.txt"
 
-step="start-up"
+step="start to first window, $starts rounds"
 echo
-echo "== start to first window, $starts rounds"
 orvex_step "the package to start OrvexRoll from" roll_setup "$out/startup"
 orvex_step_shown "$step" perf_startups "$starts" "$out/startup"
 roll_teardown
 
-step="settings pages"
+step="the settings window against its template floor (medians of 21 openings)"
 echo
-echo "== the settings window against its template floor (medians of 21 openings)"
 orvex_step_shown "$step" perf_settings 21
 echo "   at the end: $(perf_load)"
