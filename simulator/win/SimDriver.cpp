@@ -1,5 +1,7 @@
 #include "SimDriver.h"
 
+#include <algorithm>
+
 #include "Format.h"
 #include "ProcessBitness.h"
 #include "SimDevice.h"
@@ -123,6 +125,8 @@ class SimulatedDriver : public DeviceDriver {
         [&](SimState& s) {
           pulled = !CountOperation(&s, Operation::kReset);
           failed = !pulled && s.faults.reset_fail.Fire();
+          // A refused reset sends the adapter nowhere: it took none of the time a reset takes.
+          if (failed) s.adapter_ms -= std::min<uint64_t>(s.adapter_ms, OperationMs(s, Operation::kReset));
           if (!pulled && !failed) s.away_until = s.ReturnTime(WallClockMs(), s.reset_away_ms);
         },
         &state, &error);

@@ -673,6 +673,13 @@ int SimLibrary::HardwareReset(int handle) {
   }
   Fault f;
   if (FireFault(&Faults::reset_fail, &f)) {
+    // The adapter stays: the reset took none of its time.
+    std::string error;
+    SimState now;
+    if (store_->Update(
+            [](SimState& s) { s.adapter_ms -= std::min<uint64_t>(s.adapter_ms, OperationMs(s, Operation::kReset)); },
+            &now, &error))
+      state_ = std::move(now);
     Log(Format("channel %d: hardware reset failed", handle));
     SetLastError(ERROR_GEN_FAILURE);
     return 0;
