@@ -24,6 +24,7 @@ orvex_step "Wine prefix $WINEPREFIX" scripts/wine-prefix.sh
 orvex_start_xvfb
 orvex_start_wineserver
 source scripts/roll-package.sh
+source scripts/perf-lib.sh
 
 demo=$ORVEX_BUILD_ROOT/demo
 rm -rf "$demo"
@@ -41,7 +42,9 @@ echo "   installed definition: $(definition_version "$demo/installed/Bin/Cti_par
 
 step="OrvexRoll.exe"
 echo "== OrvexRoll.exe ($ORVEX_FORM)"
+perf_watch_start "$demo"
 roll_run "$demo" "" "$demo/log-window.png"
+perf_watch_stop "$demo"
 echo "== the log file"
 roll_u8 < "$demo/run/OrvexRoll.log"
 echo "== the adapter before and after (every processor at the package's version, the parameters at the definition's)"
@@ -59,8 +62,16 @@ if [ -f "$demo/run/OLD_MCPARA.prg" ] && [ -f "$demo/run/MCPARA.prg" ]; then
 fi
 echo "== the definition file in the install folder: $(definition_version "$demo/installed/Bin/Cti_par.txt")" \
   "(the one it replaced: run/OLDP_Cti_par.txt, $(definition_version "$demo/run/OLDP_Cti_par.txt" 2>/dev/null || echo missing))"
-echo "== timing (wall time from start to final box: $roll_seconds s)"
-roll_timing "$demo/run/OrvexRoll.log"
+step="speed and memory"
+echo "== measuring the programs' start-up (3 rounds)"
+demo_performance() {
+  echo "== speed and memory against their floors (measured with $(perf_load); make bench repeats"
+  echo "   them; docs/benchmarks.md)"
+  roll_timing "$demo" && echo && perf_memory_table "$demo/memory.txt" && echo && perf_startups 3 "$demo"
+}
+# Printed at the end; a failure shows what it had printed.
+demo_performance >"$demo/performance.txt" 2>&1 || { echo "FAILED: $step; its last lines:" >&2
+  tail -n 25 "$demo/performance.txt" | sed 's/^/  | /' >&2; false; }
 roll_teardown
 
 step="the layers underneath"
@@ -68,4 +79,5 @@ echo "== the layers underneath, through the orvex command line"
 scripts/demo-session.sh > "$demo/session.txt" 2>&1 && echo "   build/demo/session.txt" || echo "   failed: see build/demo/session.txt"
 scripts/demo-orvexset.sh
 scripts/demo-orvexflash.sh "$demo/session"  # the layers' package and adapter
+cat "$demo/performance.txt"
 echo "demo output: $demo"

@@ -192,7 +192,7 @@ roll_caption="KV-4100CTIアダプター自動更新"
 # roll_run DIR [START.png [END.png]]: OrvexRoll.exe of DIR/package with the start question and the
 # final box answered (a retry question is declined); screenshots of the window with the start
 # question and after the end. The run folder ends up in DIR/run; roll_seconds holds the wall time
-# from the start to the final box.
+# from the start to the final box, roll_answered when the start question was answered.
 roll_run() {
   local dir=$1 start_png=${2:-} end_png=${3:-} pid t0 t1 run
   t0=$(date +%s.%N)
@@ -203,7 +203,15 @@ roll_run() {
     sleep 2
     roll_capture "<Win98>" "$start_png" || true
   fi
-  roll_ui answer --pid "$pid" --timeout 60 --expect-text 自動更新を開始します --button ok --utf8
+  # The UI driver says when the start question went (roll_answered, seconds since 1970): the
+  # update's wall time runs from there.
+  local rc=0
+  ORVEX_UI_CLOCK=1 roll_ui answer --pid "$pid" --timeout 60 --expect-text 自動更新を開始します --button ok --utf8 \
+    2>"$dir/answer.err" || rc=$?
+  grep -v '^answered at ' "$dir/answer.err" >&2 || true
+  roll_answered=$(sed -n 's/^answered at //p' "$dir/answer.err" | tr -d '\r')
+  rm -f "$dir/answer.err"
+  [ $rc = 0 ] || return $rc
   if ! roll_ui answer --pid "$pid" --timeout 600 --expect-text 正常終了 --button ok --utf8; then
     roll_ui answer --pid "$pid" --timeout 10 --button cancel --utf8 || true
     roll_ui answer --pid "$pid" --timeout 10 --button yes --utf8 || true
@@ -236,58 +244,8 @@ roll_capture() {
   import -window root -crop "$geometry" +repage "$2" && echo "screenshot: $2"
 }
 
-# roll_timing LOG: from OrvexRoll's log (code page 932), the update's wall time (from the first
-# entry after the start question to the closing entry) against what it must take: OrvexRoll's
-# fixed waits (after a reset: 0.2 s for the reset packet, 0.1 s after closing, 2 s once the adapter
-# has left, 1.5 s for each look that misses it on its way back, 0.1 s once it is back; else 0.1 s)
-# plus the time the two tools ran (their own waits and the simulated adapter's configured time are
-# inside it). Prints a small table.
+# roll_timing DIR: the update of roll_run DIR against its floor, the adapter's own time plus the
+# programs' fixed waits beyond it (tools/bench/update_timing.py), as a table.
 roll_timing() {
-  python3 - "$1" <<'PY'
-import re, sys
-from datetime import datetime
-lines = open(sys.argv[1], "rb").read().decode("cp932").split("\r\n")
-stamp = re.compile(r"^(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\.\d{3}) +\d+  (.*)$")
-entries = []
-for line in lines:
-    m = stamp.match(line)
-    if m:
-        entries.append((datetime.strptime(m.group(1), "%Y/%m/%d %H:%M:%S.%f"), m.group(2)))
-def first(text, after=0):
-    for i in range(after, len(entries)):
-        if entries[i][1].startswith(text):
-            return i
-    return None
-asked = first("接続デバイス・バージョン")
-end = first("", len(entries) - 1)
-for i in range(len(entries) - 1, -1, -1):
-    if entries[i][1].endswith("正常終了") or entries[i][1].endswith("異常終了"):
-        end = i
-        break
-if asked is None or asked + 1 >= len(entries):
-    print("no update in the log"); sys.exit(0)
-start = entries[asked + 1][0]
-wall = (entries[end][0] - start).total_seconds()
-reset = first("ハードウェア・リセット発行") is not None
-fixed = 0.1
-if reset:
-    gone = first("デバイス再起動待機")
-    back = first("デバイス再起動確認")
-    misses = 0
-    if gone is not None and back is not None:
-        # The looks on the way back are 1.5 s apart; the first comes right after the adapter left.
-        misses = max(0, round(((entries[back][0] - entries[gone][0]).total_seconds() - 0.1) / 1.5))
-    fixed = 0.2 + 0.1 + 2.0 + 1.5 * misses + 0.1
-tools = 0.0
-for name in ("パラメータ設定ツール", "バージョン更新ツール"):
-    s = first(name + "起動")
-    e = first(name + "終了")
-    if s is not None and e is not None:
-        tools += (entries[e][0] - entries[s][0]).total_seconds()
-need = fixed + tools
-print("| wall time of the update (start question answered to the closing entry) | %.2f s |" % wall)
-print("| OrvexRoll's fixed waits%s | %.2f s |" % (" (reset, the adapter away and back)" if reset else "", fixed))
-print("| the two tools from start to end | %.2f s |" % tools)
-print("| ratio of the wall time to the fixed waits and the tools' time | %.2f |" % (wall / need if need else 0))
-PY
+  python3 "$ORVEX_ROOT/tools/bench/update_timing.py" "$1/run/OrvexRoll.log" "$1/adapter" ${roll_answered:+--start "$roll_answered"}
 }

@@ -33,7 +33,14 @@ const char* OperationName(Operation op);
 // The operation a notification record stands for, by its event code.
 Operation NotificationOperation(uint16_t code);
 
-// Counts one operation. False when the adapter leaves the bus at it instead: the operation is
+// What the operation takes the adapter itself by the state's configuration, scaled, as the
+// library spends it: an attach its attach delay, a channel-started record the interval before it,
+// a parameter block its block time, a progress or end record the progress interval, a restart the
+// pause before it leaves plus the time it is away, a reset the time it is away. The alarm (a
+// fault) takes nothing.
+uint32_t OperationMs(const SimState& state, Operation op);
+
+// Counts one operation and adds its time to `adapter_ms`. False when the adapter leaves the bus at it instead: the operation is
 // not carried out, `present` becomes 0 (the adapter stays away until a test plugs it in again),
 // `unplug_at` is spent and `unplugged` says where. An `unplug_at` the count has already passed
 // fires at the next operation.

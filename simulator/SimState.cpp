@@ -317,6 +317,16 @@ const std::vector<Key>& Keys() {
     k.push_back(Flag("log", &SimState::log));
     k.push_back(Number("operations", &SimState::operations, 0xFFFFFFFF));
     k.push_back(Number("unplug_at", &SimState::unplug_at, 0xFFFFFFFF));
+    k.push_back({"adapter_ms",
+                 [](std::string_view v, SimState& s) {
+                   auto n = ParseNumber(v, 0xFFFFFFFFFFFF);
+                   if (!n) return false;
+                   s.adapter_ms = *n;
+                   return true;
+                 },
+                 [](const SimState& s) {
+                   return std::optional<std::string>(Format("%llu", static_cast<unsigned long long>(s.adapter_ms)));
+                 }});
     k.push_back({"unplugged",
                  [](std::string_view v, SimState& s) {
                    if (v.size() > 255) return false;
@@ -540,6 +550,8 @@ std::string DefaultSimStateText() {
       "# device operations so far; unplug_at = k: the adapter leaves the bus at the k-th\n"
       "operations = 0\n"
       "unplug_at = 0\n"
+      "# what those operations took the adapter itself, in milliseconds\n"
+      "adapter_ms = 0\n"
       "# faults: fault.<name> = values, fault.<name>.times = how often\n";
   return UpdateSimStateText(text, s);
 }

@@ -16,6 +16,8 @@ constexpr char kStateFileName[] = "OrvexSim.txt";
 constexpr char kLogFileName[] = "OrvexSim.log";
 // The shortest time the adapter is away after a restart or reset: several of the library's polls.
 constexpr uint32_t kMinAwayMs = 100;
+// From a program write's end record to the adapter leaving the bus for its restart.
+constexpr uint32_t kRestartDelayMs = 300;
 
 // One fault. It is on while it has values (switches: while their value is 1); `times` limits how
 // often it fires, and a fault that has fired its last time is removed from the file.
@@ -104,6 +106,9 @@ struct SimState {
   uint32_t operations = 0;
   uint32_t unplug_at = 0;  // the adapter leaves the bus at this operation; 0: never
   std::string unplugged;   // where it last did: "<operation> <what>"
+  // What the operations so far took the adapter itself by this configuration, in milliseconds
+  // (SimOperations.h: OperationMs); the floor of a run's wall time.
+  uint64_t adapter_ms = 0;
 
   Faults faults;
 

@@ -24,11 +24,13 @@ SimState Parse(const std::string& text) {
 }  // namespace
 
 TEST(SimOperations, TheAdapterLeavesAtTheKthOperationOnceAndTheCountGoesOn) {
-  SimState s = Parse("operations = 10\nunplug_at = 13\n");
+  SimState s = Parse("operations = 10\nunplug_at = 13\ntime_scale = 50\nadapter_ms = 1000\n");
   EXPECT_TRUE(CountOperation(&s, Operation::kAttach));
   EXPECT_TRUE(CountOperation(&s, Operation::kChannelStarted));
   EXPECT_TRUE(s.present);
+  EXPECT_EQ(s.adapter_ms, 1000u + 200 + 15);  // the attach delay and one notification interval, halved
   EXPECT_FALSE(CountOperation(&s, Operation::kParameterBlock));  // the 13th
+  EXPECT_EQ(s.adapter_ms, 1215u);                                // not carried out: no time
   EXPECT_EQ(s.operations, 13u);
   EXPECT_FALSE(s.present);
   EXPECT_EQ(s.unplug_at, 0u);
@@ -43,6 +45,14 @@ TEST(SimOperations, TheAdapterLeavesAtTheKthOperationOnceAndTheCountGoesOn) {
   s.unplug_at = 5;
   EXPECT_FALSE(CountOperation(&s, Operation::kRestart));
   EXPECT_EQ(s.unplugged, "15 restart");
+  EXPECT_EQ(s.adapter_ms, 1215u + 40);  // the progress record
+
+  // A restart is the pause before it leaves and the time away, a reset the time away; both away
+  // for at least kMinAwayMs however fast the adapter runs.
+  SimState fast = Parse("time_scale = 5\n");
+  EXPECT_EQ(OperationMs(fast, Operation::kRestart), 15u + kMinAwayMs);
+  EXPECT_EQ(OperationMs(fast, Operation::kReset), 150u);
+  EXPECT_EQ(OperationMs(fast, Operation::kNotification), 0u);
 }
 
 TEST(SimOperations, TheCountAndTheCutLiveInTheStateFile) {
@@ -74,6 +84,7 @@ TEST(SimOperations, TheCountAndTheCutLiveInTheStateFile) {
   std::string error;
   EXPECT_FALSE(ParseSimState("operations = -1\n", &bad, &error));
   EXPECT_FALSE(ParseSimState("unplug_at = 0x100000000\n", &bad, &error));
+  EXPECT_FALSE(ParseSimState("adapter_ms = x\n", &bad, &error));
   EXPECT_FALSE(ParseSimState("unplugged = " + std::string(256, 'x') + "\n", &bad, &error));
 }
 

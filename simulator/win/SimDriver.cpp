@@ -1,5 +1,7 @@
 #include "SimDriver.h"
 
+#include <algorithm>
+
 #include "Format.h"
 #include "ProcessBitness.h"
 #include "SimDevice.h"
@@ -123,6 +125,8 @@ class SimulatedDriver : public DeviceDriver {
         [&](SimState& s) {
           pulled = !CountOperation(&s, Operation::kReset);
           failed = !pulled && s.faults.reset_fail.Fire();
+          // A refused reset sends the adapter nowhere: it took none of the time a reset takes.
+          if (failed) s.adapter_ms -= std::min<uint64_t>(s.adapter_ms, OperationMs(s, Operation::kReset));
           if (!pulled && !failed) s.away_until = s.ReturnTime(WallClockMs(), s.reset_away_ms);
         },
         &state, &error);
@@ -130,7 +134,8 @@ class SimulatedDriver : public DeviceDriver {
                pulled   ? Format("operation %u: reset; instead the adapter leaves the bus (unplug_at)",
                                  state.operations)
                : failed ? std::string("driver: reset packet refused")
-                        : Format("operation %u: reset packet, the adapter leaves the bus", state.operations));
+                        : Format("operation %u: reset packet, the adapter leaves the bus, %u ms", state.operations,
+                                 OperationMs(state, Operation::kReset)));
     if (!ok || failed || pulled) {
       SetLastError(pulled ? ERROR_DEVICE_NOT_CONNECTED : ERROR_GEN_FAILURE);
       return false;

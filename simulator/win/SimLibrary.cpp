@@ -12,9 +12,17 @@ namespace orvex::sim {
 namespace {
 
 constexpr uint64_t kPollMs = 20;
-constexpr uint32_t kRestartDelayMs = 300;  // from the end record to leaving the bus
 constexpr uint32_t kFaultDefaultDelayMs = 200;
 constexpr DWORD kFaultDefaultError = ERROR_GEN_FAILURE;
+
+// When the process loaded the library, that is when its loader got to it, before the program's
+// own start-up: the log's first line of a process says it, so a run's timing tells the start of
+// a program under Wine from the program's start-up to its first device call.
+const SYSTEMTIME kLoadedAt = [] {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return t;
+}();
 
 bool OnThread(DWORD id) {
   return id != 0 && GetCurrentThreadId() == id;
@@ -101,7 +109,7 @@ bool SimLibrary::Operate(Operation op) {
   if (!store_->Update([&](SimState& s) { goes_ahead = CountOperation(&s, op); }, &now, &error)) return true;
   state_ = std::move(now);
   if (goes_ahead) {
-    Log(Format("operation %u: %s", state_.operations, OperationName(op)));
+    Log(Format("operation %u: %s, %u ms", state_.operations, OperationName(op), OperationMs(state_, op)));
     return true;
   }
   Log(Format("operation %u: %s; instead the adapter leaves the bus (unplug_at)", state_.operations,
@@ -433,6 +441,11 @@ int SimLibrary::OpenChannel(unsigned mask, OrvexCallback callback, void* context
     channels_.erase(handle);
     return -1;
   }
+  if (!load_logged_) {
+    load_logged_ = true;
+    Log(Format("library loaded at %02u:%02u:%02u.%03u", kLoadedAt.wHour, kLoadedAt.wMinute, kLoadedAt.wSecond,
+               kLoadedAt.wMilliseconds));
+  }
   Log(Format("channel %d: opened, event mask %04Xh", handle, mask));
   return handle;
 }
@@ -660,6 +673,13 @@ int SimLibrary::HardwareReset(int handle) {
   }
   Fault f;
   if (FireFault(&Faults::reset_fail, &f)) {
+    // The adapter stays: the reset took none of its time.
+    std::string error;
+    SimState now;
+    if (store_->Update(
+            [](SimState& s) { s.adapter_ms -= std::min<uint64_t>(s.adapter_ms, OperationMs(s, Operation::kReset)); },
+            &now, &error))
+      state_ = std::move(now);
     Log(Format("channel %d: hardware reset failed", handle));
     SetLastError(ERROR_GEN_FAILURE);
     return 0;

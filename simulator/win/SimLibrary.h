@@ -135,6 +135,7 @@ class SimLibrary {
   std::vector<Event> events_;
   uint64_t next_order_ = 0;
   int next_channel_ = 1;
+  bool load_logged_ = false;  // the process's first channel logs when the library was loaded
   int next_record_ = 1;
 
   std::unique_ptr<SimStore> store_;

@@ -80,7 +80,7 @@ int Init(const Args& args) {
 }
 
 // The state as the adapter sees it; the operation count always shows, so that a test learns the
-// N of a clean run.
+// N of a clean run, and so does the time those operations took the adapter itself.
 int Show(const Args& args) {
   bool json = false;
   for (const std::string& a : args) {
@@ -100,7 +100,7 @@ int Show(const Args& args) {
     return kExitFileError;
   }
   if (!json) {
-    Print("%s", sim::UpdateSimStateText("operations = 0\n", state).c_str());
+    Print("%s", sim::UpdateSimStateText("operations = 0\nadapter_ms = 0\n", state).c_str());
     return kExitOk;
   }
   std::string keys;
@@ -109,9 +109,10 @@ int Show(const Args& args) {
     keys += JsonString(key) + ": " + JsonString(value);
   }
   Print(
-      "{\"folder\": %s, \"operations\": %u, \"unplug_at\": %u, \"unplugged\": %s, \"present\": %s, "
+      "{\"folder\": %s, \"operations\": %u, \"adapter_ms\": %llu, \"unplug_at\": %u, \"unplugged\": %s, \"present\": %s, "
       "\"available\": %s, \"state\": {%s}}\n",
-      JsonString(FromWide(store.Folder())).c_str(), state.operations, state.unplug_at,
+      JsonString(FromWide(store.Folder())).c_str(), state.operations,
+      static_cast<unsigned long long>(state.adapter_ms), state.unplug_at,
       JsonString(state.unplugged).c_str(), state.present ? "true" : "false",
       state.Available(sim::WallClockMs()) ? "true" : "false", keys.c_str());
   return kExitOk;

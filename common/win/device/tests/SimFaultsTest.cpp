@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "DeviceSession.h"
+#include "SimOperations.h"
 #include "SimStore.h"
 #include "TestImages.h"
 
@@ -155,10 +156,13 @@ TEST(SimFaults, DriverFaultsAndTheResetThroughTheDriver) {
   ASSERT_TRUE(back.Found());
 
   s.sim.Set("fault.reset_fail = 1\n");
+  const sim::SimState before = s.sim.State();
   EXPECT_EQ(ResetAdapter(*driver, back, &error, [](DWORD) {}), ResetResult::kWriteFailed);
   EXPECT_EQ(error, static_cast<DWORD>(ERROR_GEN_FAILURE));
   EXPECT_EQ(s.channel.HardwareReset(), 0);
   EXPECT_TRUE(driver->OpenAdapter().Found());
+  // Refused resets took none of the adapter's time (records still arriving take a little).
+  EXPECT_LT(s.sim.State().adapter_ms - before.adapter_ms, sim::OperationMs(before, sim::Operation::kReset));
 
   // Another product, or none, is not our adapter.
   s.sim.Set("product_kind = 3\n");

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # How long the settings window takes from its block button's click to being shown: the time
 # from the start of Open to the window painted with its first page, measured in-process by the
-# preview, against the same for the window's bare template (a dialog without pages). Median of
-# RUNS openings (default 21) for the sample definition's blocks and for generated pages.
+# preview, against the same for the window's bare template (a dialog without pages) and for its
+# floor (the same page's controls made by the dialog manager from one template). Median of RUNS
+# openings (default 21) for the sample definition's blocks and for generated pages, with the
+# shipped i686 programs (ORVEX_FORM=windows for the x86-64 ones). make bench runs the same.
 #   paramtool/editor/win/preview/measure.sh [RUNS]
 set -euo pipefail
 cd "$(dirname "$0")/../../../.."
 given_display=${DISPLAY:-}
 source scripts/xvfb.sh
 runs=${1:-21}
-preview=$ORVEX_BUILD_ROOT/windows/paramtool/editor/win/settings_preview.exe
-cmake --build "$ORVEX_BUILD_ROOT/windows" --target settings_preview >/dev/null
+tree=${ORVEX_FORM:-windows32}
+preview=$ORVEX_BUILD_ROOT/$tree/paramtool/editor/win/settings_preview.exe
+cmake --build "$ORVEX_BUILD_ROOT/$tree" --target settings_preview >/dev/null
 scripts/wine-prefix.sh
 if [ -n "$given_display" ] && timeout 5 xdpyinfo -display "$given_display" >/dev/null 2>&1; then
   export DISPLAY=$given_display
