@@ -307,8 +307,14 @@ std::optional<SimLibrary::Delivery> SimLibrary::Process(Event& e) {
         }
         ProgressStep step = w.steps[w.next_step++];
         auto delivery = notify(ProgressRecord(state_.channels, step.phase, step.remaining), false);
-        // Pulled out at this record, the write went with the link.
-        if (c->write) Schedule(*c, state_.Scaled(state_.progress_interval_ms), EventKind::kWriteStep);
+        // Pulled out at this record, the write went with the link. The next record is due one
+        // interval after this one was due, not after this one was delivered: a real adapter's
+        // pace does not slow down by the time the simulation spends on each record.
+        if (c->write) {
+          const uint64_t due = e.due + state_.Scaled(state_.progress_interval_ms);
+          const uint64_t now = GetTickCount64();
+          Schedule(*c, due > now ? due - now : 0, EventKind::kWriteStep);
+        }
         return delivery;
       }
       // The end counts whoever listens; pulled out here, the flash is left half written.
