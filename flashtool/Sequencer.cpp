@@ -7,6 +7,17 @@
 
 namespace orvex::flash {
 
+SequencerSetup SetupFromHandoff(const autoupdate::AutoVerUpContent& handoff) {
+  SequencerSetup setup;
+  setup.first_stage = handoff.first_stage;
+  setup.resume = handoff.resume_value;
+  setup.retry_count = handoff.retry_count;
+  setup.force = handoff.force_flag != 0;
+  for (int i = 0; i < 4; ++i) setup.fixed_slots[i] = handoff.fixed_slots[i];
+  setup.program_files = handoff.program_files;
+  return setup;
+}
+
 using autoupdate::kReportDeviceError;
 using autoupdate::kReportProgress;
 using autoupdate::kReportResourceError;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "DeviceVersionTable.h"
+#include "HandoffFile.h"
 
 namespace orvex::flash {
 
@@ -41,6 +42,9 @@ struct SequencerSetup {
   std::string fixed_slots[4];  // stages -1, -2, -3, -4
   std::vector<std::string> program_files;
 };
+
+// The automatic mode's setup as AutoVerUp.def gives it.
+SequencerSetup SetupFromHandoff(const autoupdate::AutoVerUpContent& handoff);
 
 constexpr int32_t kStageFinished = -5;
 constexpr uint32_t kResumeListParameterFile = 1u << 16;  // the update under way: a listed save file

@@ -133,15 +133,8 @@ bool MainWindow::InitAutomatic() {
   }
   reporter_->SetOwner(hwnd());
   reporter_->SetResumeValue(h.resume_value);
-  SequencerSetup setup;
-  setup.first_stage = h.first_stage;
-  setup.resume = h.resume_value;
-  setup.retry_count = h.retry_count;
-  setup.force = h.force_flag != 0;
-  for (int i = 0; i < 4; ++i) setup.fixed_slots[i] = h.fixed_slots[i];
-  setup.program_files = h.program_files;
   SequencerHost& host = *this;
-  sequencer_ = std::make_unique<Sequencer>(std::move(setup), host);
+  sequencer_ = std::make_unique<Sequencer>(SetupFromHandoff(h), host);
   if (reporter_->ReportTestFailure()) {
     Finish(255);
     return false;

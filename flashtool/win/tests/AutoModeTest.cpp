@@ -107,8 +107,12 @@ TEST_F(AutoMode, UpdatesWhatIsNeededAndWritesTheParametersBack) {
   EXPECT_TRUE(recorder.Calls().empty());
   // Every report before the end carries its stage.
   for (const auto& r : parent.Reports()) {
-    if (r.text.find("INS64_CPU.prg") != std::string::npos) EXPECT_EQ(r.value, 2);
-    if (r.text.find("MCPARA.prg") != std::string::npos) EXPECT_EQ(r.value, -4);
+    if (r.text.find("INS64_CPU.prg") != std::string::npos) {
+      EXPECT_EQ(r.value, 2);
+    }
+    if (r.text.find("MCPARA.prg") != std::string::npos) {
+      EXPECT_EQ(r.value, -4);
+    }
   }
   sim::SimState s = sim->State();
   EXPECT_EQ(s.boards[3].words[2], 0x1200);

@@ -676,13 +676,7 @@ int Plan(const Args& args) {
     return kExitDeviceFailed;
   }
   PlanHost host(list, table, run.path());
-  SequencerSetup setup;
-  setup.first_stage = content.first_stage;
-  setup.resume = content.resume_value;
-  setup.retry_count = content.retry_count;
-  setup.force = content.force_flag != 0;
-  for (int i = 0; i < 4; ++i) setup.fixed_slots[i] = content.fixed_slots[i];
-  setup.program_files = content.program_files;
+  SequencerSetup setup = SetupFromHandoff(content);
   // The tool starts with the folder and extension of the first listed file.
   host.files().SetFolder(flash_path.substr(0, flash_path.rfind('\\') + 1));
   if (!content.program_files.empty()) {
