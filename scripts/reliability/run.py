@@ -592,7 +592,8 @@ def main():
     ap.add_argument("--status", default="", help="with --merge: the shards' exit statuses, comma-separated")
     args = ap.parse_args()
     if args.merge:
-        return merge(args.out, args.merge, [x for x in args.status.split(",") if x] if args.status else [])
+        statuses = [int(x) if x.strip().lstrip("-").isdigit() else x for x in args.status.split(",") if x.strip()]
+        return merge(args.out, args.merge, statuses)
     shard, shards = (int(x) for x in args.shard.split("/"))
 
     # A run starts from nothing of an earlier one: no table, no results, no log of it remain.
