@@ -208,6 +208,10 @@ class Work:
                     backups.append(((i, name), digest(os.path.join(run, name))))
             old = os.path.join(run, "Old")
             for name in sorted(os.listdir(old)) if os.path.isdir(old) else []:
+                # A run killed while it saved a file leaves the unfinished copy under its temporary
+                # name: not a backup (the backup's own name never holds part of a file).
+                if name.endswith(TEMPORARY):
+                    continue
                 backups.append(((i, "Old\\" + name), digest(os.path.join(old, name))))
         installed = {name: digest(path) for name, (path, _) in REPLACED.items()}
         installed["Cti_par.txt"] = digest(os.path.join(self.installed, "Bin", "Cti_par.txt"))
