@@ -182,7 +182,7 @@ UpdateWorkflow::Step UpdateWorkflow::Parameter() {
     state_.recovery.stage = kStageVersionUpdate;
     return Step::kVersionUpdate;
   }
-  StoreRecordBeforeChild();
+  StoreRecord();
   ProcessRun run;
   if (!RunTool(setup_.info.para_prog, kParameterTool, handoff.path, kMinimumParameterToolLaunch, 0, &run)) {
     Log("パラメータ設定ツール起動失敗", 255);
@@ -209,7 +209,7 @@ UpdateWorkflow::Step UpdateWorkflow::VersionUpdate() {
     Ask(Format("自動バージョン更新定義ファイルの作成に失敗しました。\n\n'%s'", handoff.path.c_str()), kBoxOk);
     return Step::kEnd;
   }
-  StoreRecordBeforeChild();
+  StoreRecord();
   ProcessRun run;
   if (!RunTool(setup_.info.ver_up_prog, kVersionUpdateTool, handoff.path, 0, start.resume_value, &run)) {
     Log("バージョン更新ツール起動失敗", 255);
@@ -232,7 +232,7 @@ UpdateWorkflow::Step UpdateWorkflow::VersionUpdate() {
   return Step::kFailed;
 }
 
-void UpdateWorkflow::StoreRecordBeforeChild() {
+void UpdateWorkflow::StoreRecord() {
   if (setup_.folders.documents_folder.empty() || setup_.folders.run_folder.empty()) return;
   RecoveryRecord record = state_.recovery;
   if (record.failure_state == 0 || record.failure_state == 1) record.failure_state = kStateInterrupted;
@@ -280,6 +280,7 @@ bool UpdateWorkflow::RunTool(const std::string& entry, const std::string& label,
 }
 
 UpdateWorkflow::Step UpdateWorkflow::Failed() {
+  StoreRecord();
   ++state_.run_phase;
   if (state_.run_phase != kPhaseFirstFailed) return Step::kEnd;
   if (!AskRetry()) return Step::kEnd;

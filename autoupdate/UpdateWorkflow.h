@@ -132,10 +132,12 @@ class UpdateWorkflow {
   // Starts a tool from its update information entry and waits for it; false when it did not start.
   bool RunTool(const std::string& entry, const std::string& label, const std::string& handoff_path,
                uint32_t minimum_version, uint32_t resume_seed, ProcessRun* run);
-  // Before a child starts: the record as the failure of this run at the current stage, in this
-  // run's folder, so that a run that never reaches its outcome (OrvexRoll killed, the PC's power
-  // lost) still leaves the repair offer for the next start. The outcome replaces or deletes it.
-  void StoreRecordBeforeChild();
+  // Before a child starts, and again as soon as a child's failure is known (before the retry
+  // question, which may stay open for long): the record as the failure of this run at the current
+  // stage and resume value, in this run's folder, so that a run that never reaches its outcome
+  // (OrvexRoll killed, the PC's power lost) still leaves the right repair offer for the next
+  // start. The outcome replaces or deletes it.
+  void StoreRecord();
   // The child's result code for the recovery record; a child that ended without a result
   // report counts as a tool failure.
   int32_t FailureCode(const ProcessRun& run, const std::string& label);

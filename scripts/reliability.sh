@@ -20,17 +20,33 @@ export WINEPREFIX=${ORVEX_RELIABILITY_PREFIX:-$root/wineprefix-reliability}
 shards=${ORVEX_RELIABILITY_SHARDS:-1}
 if [ "$shards" -gt 1 ]; then
   [ -n "${ORVEX_RELIABILITY_NO_BUILD:-}" ] || scripts/build.sh "$ORVEX_FORM"
-  pids=()
+  # Nothing of an earlier run is merged: its shard folders and table go first.
+  rm -rf "$root/reliability/shard-"* "$root/reliability/table.txt" "$root"/reliability-shard-*.out
+  mkdir -p "$root/reliability"
+  pids=() dirs=()
   for i in $(seq 1 "$shards"); do
     ORVEX_RELIABILITY_SHARDS=1 ORVEX_RELIABILITY_NO_BUILD=1 ORVEX_RELIABILITY_PREFIX=$root/wineprefix-reliability-$i \
       scripts/reliability.sh "$@" --shard "$i/$shards" --out "$root/reliability/shard-$i" \
       > "$root/reliability-shard-$i.out" 2>&1 &
     pids+=($!)
+    dirs+=("$root/reliability/shard-$i")
   done
-  for p in "${pids[@]}"; do wait "$p" || true; done
+  # Each shard's exit status goes to the table: a shard that failed or stopped early fails the
+  # run, and the points it did not run are named.
+  statuses=()
+  for i in "${!pids[@]}"; do
+    rc=0
+    wait "${pids[$i]}" || rc=$?
+    statuses+=("$rc")
+    if [ "$rc" != 0 ] && [ "$rc" != 1 ]; then
+      echo "shard $((i + 1)) of $shards ended with exit $rc; the last lines of $root/reliability-shard-$((i + 1)).out:" >&2
+      tail -n 15 "$root/reliability-shard-$((i + 1)).out" | sed 's/^/  | /' >&2
+    fi
+  done
   source scripts/wine-env.sh
   export ORVEX_ROOT ORVEX_BUILD_ROOT WINEPREFIX
-  exec python3 scripts/reliability/run.py --merge "$root"/reliability/shard-* --out "$root/reliability"
+  status=$(IFS=,; echo "${statuses[*]}")
+  exec python3 scripts/reliability/run.py --merge "${dirs[@]}" --status "$status" --out "$root/reliability"
 fi
 source scripts/xvfb.sh
 trap 'set +e; orvex_stop_all' EXIT

@@ -62,6 +62,7 @@ class World : public WorkflowEffects, public LogSink {
   std::vector<VersionUpdateStart> verup_starts;
   std::vector<std::string> para_run_folders, removed, stored_in;
   std::vector<RecoveryRecord> stored;
+  std::vector<size_t> stored_after_questions;  // how many questions had been asked at each store
   int resets = 0, driver_updates = 0, cleared_reasons = 0, open_adapter = 0;
   uint64_t slept = 0;
   std::vector<uint32_t> sleeps;
@@ -126,6 +127,7 @@ class World : public WorkflowEffects, public LogSink {
   void StoreRecovery(const std::string& documents_folder, const RecoveryRecord& record) override {
     stored_in.push_back(documents_folder);
     stored.push_back(record);
+    stored_after_questions.push_back(asked.size());
   }
   int Ask(const std::string& text, const std::string& caption, uint32_t type) override {
     asked.push_back({text, caption, type});
@@ -269,7 +271,16 @@ TEST_F(WorkflowTest, FirstFailureRetryDeclinedKeepsStageResumeAndReason) {
   // Retry? Cancel -> really stop? No -> Retry? Cancel -> really stop? Yes.
   world_.answers = {kAnswerOk, kAnswerCancel, kAnswerNo, kAnswerCancel, kAnswerYes};
   world_.children = {Child(1, 3), Child(256, 3, "デバイス書込失敗", 0x20001)};
+  setup_.folders.documents_folder = "C:\\Docs\\Orvex\\";
   Run();
+  // The failure's stage and resume value are on disk before the retry question opens, so a run
+  // killed at the question still resumes the version update where the tool left it.
+  ASSERT_EQ(world_.stored.size(), 3u);
+  EXPECT_EQ(world_.stored_after_questions[2], 1u);
+  EXPECT_EQ(world_.stored[2].failure_state, 256);
+  EXPECT_EQ(world_.stored[2].stage, 3);
+  EXPECT_EQ(world_.stored[2].resume_value, 0x20001u);
+  EXPECT_EQ(RecoveryFolder(world_.stored[2]), setup_.folders.run_folder);
   EXPECT_EQ(state_.run_phase, kPhaseFirstFailed);
   EXPECT_EQ(state_.recovery.failure_state, 256);
   EXPECT_EQ(state_.recovery.stage, 3);

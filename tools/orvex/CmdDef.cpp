@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "AutomaticUpdate.h"
 #include "Command.h"
 #include "DefinitionLoader.h"
 #include "Format.h"
@@ -219,6 +220,47 @@ int RunNew(const Args& args) {
     return kExitFileError;
   }
   Print("%s: class %u, version %04X\n", parsed.output.c_str(), definition->class_byte, definition->version);
+  return kExitOk;
+}
+
+// ---- fill --------------------------------------------------------------------------------
+
+// The automatic parameter update's fill of a device's parameters with a new definition: what the
+// parameter tool saves as MCPARA.prg from IMAGE as read. --zero-valid fills zero-valid items too
+// (the fill flag of AutoPara.def).
+int RunFill(const Args& args) {
+  ParsedArgs parsed;
+  bool zero_valid = false;
+  Args rest;
+  for (const std::string& a : args) {
+    if (a == "--zero-valid") {
+      zero_valid = true;
+    } else {
+      rest.push_back(a);
+    }
+  }
+  if (!ParseArgs("def fill", rest, true, false, &parsed)) return kExitBadArguments;
+  if (parsed.files.size() != 2 || parsed.output.empty()) {
+    Fail("def fill: give a definition file, a save file and -o FILE.prg");
+    return kExitBadArguments;
+  }
+  int exit = kExitOk;
+  auto definition = Load("def fill", parsed.files[0], nullptr, nullptr, &exit);
+  if (!definition) return exit;
+  auto loaded = std::make_unique<LoadedSaveFile>();
+  if (!LoadImage("def fill", parsed.files[1], loaded.get(), &exit)) return exit;
+  int32_t filled = 0;
+  FillEmptyItems(loaded->image, *definition, zero_valid, &filled, [](const std::string&) {});
+  int error = 0;
+  const int result =
+      WriteSaveFile(parsed.output, &loaded->image, definition->class_byte, definition->version, &error);
+  if (result != kSaveFileWritten) {
+    Fail(Format("def fill: %s: the save file could not be written (result %d, system error %d)",
+                parsed.output.c_str(), result, error));
+    return kExitFileError;
+  }
+  Print("%s: %d items filled, class %u, version %04X\n", parsed.output.c_str(), filled, definition->class_byte,
+        definition->version);
   return kExitOk;
 }
 
@@ -482,12 +524,13 @@ int RunDiff(const Args& args) {
 
 int RunDef(const Args& args) {
   if (args.empty()) {
-    Fail("def: say check, new, show or diff (try: orvex help)");
+    Fail("def: say check, new, fill, show or diff (try: orvex help)");
     return kExitBadArguments;
   }
   const Args rest(args.begin() + 1, args.end());
   if (args[0] == "check") return RunCheck(rest);
   if (args[0] == "new") return RunNew(rest);
+  if (args[0] == "fill") return RunFill(rest);
   if (args[0] == "show") return RunShow(rest);
   if (args[0] == "diff") return RunDiff(rest);
   Fail("def: unknown subcommand " + args[0]);
@@ -498,6 +541,8 @@ CommandRegistrar reg({"def",
                       "  def check DEF                  load a definition file and report what it holds and every\n"
                       "                                 line it skips or cannot use (exit 4: some items invalid)\n"
                       "  def new DEF -o FILE.prg        write the save file of the definition's initial values\n"
+                      "  def fill DEF FILE.prg [--zero-valid] -o OUT.prg   the automatic update's fill of the\n"
+                      "                                 items FILE.prg leaves empty with DEF's initial values\n"
                       "  def show DEF [FILE.prg] [--json]   every block, page and item with its value\n"
                       "  def diff DEF A.prg B.prg       what differs between two save files (exit 0 equal,\n"
                       "                                 1 different, 2 or 3 trouble)",

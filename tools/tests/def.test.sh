@@ -140,4 +140,25 @@ orvex def diff sample.txt MCPARA.prg short.prg > out.txt 2>&1; rc=$?
 check "diff with a short file: exit 3 (rc=$rc)" $?
 orvex def diff sample.txt MCPARA.prg > /dev/null 2>&1; [ $? = 2 ]; check "diff without a second file: exit 2" $?
 
+# --- fill ----------------------------------------------------------------------------------
+# A device image whose first 0x22 bytes of block 1 are empty (the zero-valid items 0018-001B and
+# 0020 among them): the fill gives back every initial value but those, unless --zero-valid, and
+# never a check box's (0016).
+python3 - <<'PY'
+data = bytearray(open("MCPARA.prg", "rb").read())
+data[92:92 + 0x22] = bytes(0x22)
+s = sum(data[i] | data[i + 1] << 8 for i in range(10, len(data) - 1, 2)) + (data[-1] if (len(data) - 10) % 2 else 0)
+data[8:10] = ((~s) & 0xFFFF).to_bytes(2, "little")
+open("EMPTY.prg", "wb").write(data)
+PY
+orvex def fill sample.txt EMPTY.prg -o FILLED.prg > out.raw; rc=$?
+u8 < out.raw | grep -q '^FILLED.prg: 6 items filled, class 1, version 1003$'; check "fill: exit 0 and the count (rc=$rc)" $?
+orvex def diff sample.txt MCPARA.prg FILLED.prg > out.raw
+u8 < out.raw | sed 's/.*(\(....\)).*/\1/' | tr '\n' ' ' > out.txt
+[ "$(cat out.txt)" = "0016 0018 001A 0020 " ]; check "fill leaves the check box and the zero-valid items: $(cat out.txt)" $?
+orvex def fill sample.txt EMPTY.prg --zero-valid -o ALL.prg > /dev/null
+orvex def diff sample.txt MCPARA.prg ALL.prg > out.raw
+[ "$(u8 < out.raw | sed 's/.*(\(....\)).*/\1/')" = "0016" ]; check "fill --zero-valid fills the zero-valid items too" $?
+orvex def fill sample.txt short.prg -o X.prg > /dev/null 2>&1; [ $? = 3 ]; check "fill of a short file: exit 3" $?
+
 finish

@@ -32,6 +32,19 @@ class Points(unittest.TestCase):
         points = plan.kill_points([(1, "OrvexSet")], 4)
         self.assertEqual([p.at for p in points if p.program == "OrvexSet"], [1])
 
+    def test_file_question_and_away_points_and_an_unknown_name_refused(self):
+        owners = [(1, "OrvexRoll")] + [(k, "OrvexSet") for k in range(2, 24)] + \
+                 [(k, "OrvexFlash") for k in range(24, 174)]
+        points = (plan.file_points(["Orvex.sys", "Orvex.dll"]) + plan.question_points(owners) +
+                  plan.away_points([80]))
+        self.assertEqual([p.name() for p in points],
+                         ["file copy Orvex.sys", "file copy Orvex.dll", "file backup Orvex.sys",
+                          "file backup Orvex.dll", "file copied Orvex.sys", "file copied Orvex.dll",
+                          "question@45", "question@88", "question@130", "away@80"])
+        chosen, unknown = plan.choose(points, "away@80, file copy Orvex.dll,kill OrvexFlash@60")
+        self.assertEqual([p.name() for p in chosen], ["file copy Orvex.dll", "away@80"])
+        self.assertEqual(unknown, ["kill OrvexFlash@60"])
+
     def test_sample_keeps_the_last_point(self):
         self.assertEqual(plan.sample([1, 2, 3, 4, 5], 2), [1, 3, 5])
         self.assertEqual(plan.sample([1, 2, 3, 4], 2), [1, 3, 4])
@@ -73,33 +86,62 @@ class Technician(unittest.TestCase):
 
 class Check(unittest.TestCase):
     STATE = "present = 1\nmc = 0x00 0x1050 0x1203 0x1003 0x0100\nboard.1 = 0x00 0x2004\n# c\n"
+    OK_LOG = "..KV自動更新起動(v2.0.1.1)..\n2026/12/07 10:00:00 KV-4100CTIアダプター自動更新正常終了\r\n\r\n"
 
     def end(self, **kw):
-        e = dict(state=plan.parse_state(self.STATE), parameters=b"P", installed_definition=b"D",
-                 recovery_file=False, logs=["..KV自動更新起動(v2.0.1.1).."], leftover_processes=[])
+        e = dict(state=plan.parse_state(self.STATE), parameters=b"P", installed={"Orvex.sys": "new"},
+                 backups=[((0, "Old\\Orvex.sys"), "old"), ((0, "OLDP_Cti_par.txt"), "def")],
+                 recovery_file=False, logs=[self.OK_LOG], leftover_processes=[])
         e.update(kw)
         return plan.EndState(**e)
 
     def expected(self):
-        return plan.Expected(plan.versions(plan.parse_state(self.STATE)), b"P", b"D")
+        return plan.Expected(plan.versions(plan.parse_state(self.STATE)), b"P", {"Orvex.sys": "new"},
+                             {"Old\\Orvex.sys": "old", "OLDP_Cti_par.txt": "def"}, {"Old\\Orvex.sys": "new"})
 
     def test_a_correct_end(self):
         self.assertEqual(plan.check(self.end(), self.expected(), plan.RunMemory(starts=1)), [])
+        # A run after one cut off in the driver step saves what that one had installed.
+        later = self.end(backups=self.end().backups + [((1, "Old\\Orvex.sys"), "new")])
+        self.assertEqual(plan.check(later, self.expected(), plan.RunMemory(starts=1)), [])
 
     def test_every_fault_is_named(self):
         state = plan.parse_state(self.STATE.replace("0x1203", "0x0000").replace("present = 1", "present = 0"))
-        why = plan.check(self.end(state=state, parameters=b"0", installed_definition=b"old", recovery_file=True,
+        why = plan.check(self.end(state=state, parameters=b"0", installed={"Orvex.sys": "half"}, recovery_file=True,
+                                  backups=[((0, "Old\\Orvex.sys"), "new"), ((1, "OLDP_Cti_par.txt"), "def"),
+                                           ((1, "Old\\Orvex.sys"), "half")],
+                                  logs=[self.OK_LOG, "x 自動更新起動(v2.0.1.1) y\nKV-4100CTIアダプター自動更新異常終了\n"],
                                   leftover_processes=["OrvexFlash"]),
-                         self.expected(), plan.RunMemory(starts=2, fresh_starts=1))
+                         self.expected(), plan.RunMemory(starts=3, fresh_starts=1, timeouts=1))
         text = "; ".join(why)
-        for part in ("mc is 0x00 0x1050 0x0000", "off the bus", "parameters differ", "definition file",
-                     "recovery file", "1 of 2 runs left a log", "offered no repair", "still running: OrvexFlash"):
+        for part in ("mc is 0x00 0x1050 0x0000", "off the bus", "parameters differ", "installed Orvex.sys is not",
+                     "backup Old\\Orvex.sys of run 1 is not what was there before",
+                     "backup Old\\Orvex.sys of run 2 is neither", "recovery file", "2 of 3 runs left a log",
+                     "log does not end in", "1 run(s) hit the time limit", "offered no repair",
+                     "still running: OrvexFlash"):
             self.assertIn(part, text)
+        self.assertNotIn("OLDP_", text)  # the first backup of it is in the second run: still the original
+        self.assertIn("no backup", "; ".join(plan.check(self.end(backups=[]), self.expected(), plan.RunMemory())))
 
     def test_a_board_that_went_missing_is_a_difference(self):
         state = plan.parse_state("present = 1\nmc = 0x00 0x1050 0x1203 0x1003 0x0100\n")
         self.assertEqual(plan.check(self.end(state=state), self.expected(), plan.RunMemory()),
-                         ["board.1 is missing, not 0x00 0x2004"])
+                         ["board.1 is missing, not 0x00 0x2004 0x0000 0x0000 0x0000"])
+
+    def test_versions_expected_from_the_images_headers(self):
+        start = plan.parse_state("mc = 0x00 0x1040 0x1105 0x1002 0x0100\nboard.1 = 0x00 0x2003 0 0 0\n"
+                                 "board.2 = 0x01 0x4001\nboard.3 = 0x02 0x1000 0x1020 0x1105 0x0000\n"
+                                 "board.4 = 0x05 0x1000 0x1002 0x1010 0x0000\n")
+        images = [(0x00, 0, 0x1203), (0x01, 0, 0x1050), (0x10, 0x00, 0x1200), (0x11, 0, 0x1030),
+                  (0x20, 0x40, 0x1020), (0x35, ord("R"), 0x2004), (0x35, ord("T"), 0x4002), (0x91, 0x05, 0x1003)]
+        got = plan.expected_versions(start, images)
+        self.assertEqual(got["mc"], (0, 0x1050, 0x1203, 0x1003, 0x0100))
+        self.assertEqual(got["board.1"], (0, 0x2004, 0, 0, 0))  # the analog image whose digit it has
+        self.assertEqual(got["board.2"], (1, 0x4002, 0, 0, 0))
+        self.assertEqual(got["board.3"], (2, 0x1000, 0x1030, 0x1200, 0))
+        self.assertEqual(got["board.4"], (5, 0x1000, 0x1002, 0x1020, 0))
+        with self.assertRaises(ValueError):
+            plan.expected_versions(start, [(0x13 + 0x60, 0, 1)])
 
 
 class Table(unittest.TestCase):
@@ -110,11 +152,31 @@ class Table(unittest.TestCase):
         text = plan.table(r, "T")
         self.assertIn("unplug points: 2, correct: 1, 1 of 2 failed", text)
         self.assertIn("kill points: 1, correct: 1, 0 of 1 failed", text)
+        self.assertIn("verdict: 1 of 3 failed", text)
         self.assertIn("FAILED unplug@2", text)
         self.assertIn("2 attach", text)
         self.assertIn("a recovery file is left", text)
         self.assertIn("40.5 s wall time (unplug@2)", text)
         self.assertIn("100.0 s on the simulated adapter's clock (unplug@1)", text)
+
+
+class Shards(unittest.TestCase):
+    def test_a_missing_or_failed_shard_fails_the_run_and_names_its_points(self):
+        whole = ["unplug@1", "unplug@2", "unplug@3", "kill OrvexSet@5"]
+        done = plan.Result(plan.Point("unplug", 1), "1 reset", [], 1, 0, 0, 1.0, 5000)
+        one = {"plan": whole, "mine": ["unplug@1", "unplug@3"], "complete": False, "results": [done]}
+        results, missing, problems = plan.merge_plan({1: (one, 137), 2: (None, 2)})
+        self.assertEqual(missing, ["unplug@3", "unplug@2", "kill OrvexSet@5"])
+        self.assertEqual(len(problems), 2)
+        text = plan.table(results, "T", missing, problems)
+        self.assertIn("MISSING: 3 point(s) without a result: unplug@3, unplug@2, kill OrvexSet@5", text)
+        self.assertIn("NOT RUN: shard 2 of 2 ended with exit 2, no results", text)
+        self.assertFalse(plan.verdict_ok(results, missing, problems))
+        # Complete shards that ran every point of theirs.
+        one.update(complete=True, mine=["unplug@1"])
+        self.assertEqual(plan.merge_plan({1: (one, 0)})[1:], ([], []))
+        self.assertTrue(plan.verdict_ok([done], [], []))
+        self.assertFalse(plan.verdict_ok([], [], []))
 
 
 if __name__ == "__main__":

@@ -18,6 +18,7 @@
 #include "SimFolder.h"
 #include "UpdateInfoFile.h"
 #include "VersionResource.h"
+#include "WinDriverFileSystem.h"
 #include "Wide.h"
 
 using namespace orvex;
@@ -279,4 +280,24 @@ TEST_F(RollWindowTest, StartUpStopsAndTheWindowClosesItself) {
   EXPECT_TRUE(Has(r.log, "KV-4100CTIアダプター自動更新異常終了"));
   EXPECT_NE(ReadAll(r.run_folder + "OrvexRoll.log").find("ドライバがインストールされていません"), std::string::npos);
   EXPECT_TRUE(Calls("OrvexSet").empty());
+}
+
+// The driver step's copies: the new file takes the target's name in one step and nothing is left
+// beside it, also when a run cut off after its copy left one there (read-only, as CopyFile keeps a
+// source's attribute, which Windows then refuses to overwrite); a copy that fails leaves the
+// target as it was. That a cut-off copy never leaves a target half written is shown by the
+// recovery matrix's file step points.
+TEST(WinDriverFileSystem, CopyReplacesInOneStepPastALeftoverCopy) {
+  ScratchFolder scratch;
+  const std::string source = scratch.Path() + "new.sys", target = scratch.Path() + "Orvex.sys";
+  const std::string beside = target + ".OrvexRoll.tmp";
+  ASSERT_TRUE(WriteAll(source, "new driver") && WriteAll(target, "old driver") && WriteAll(beside, "half"));
+  SetFileAttributesW(ToWide(beside).c_str(), FILE_ATTRIBUTE_READONLY);
+  WinDriverFileSystem fs;
+  EXPECT_EQ(fs.Copy(source, target), 0u);
+  EXPECT_EQ(ReadAll(target), "new driver");
+  EXPECT_FALSE(Exists(beside));
+  EXPECT_EQ(fs.Copy(scratch.Path() + "missing.sys", target), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(ReadAll(target), "new driver");
+  EXPECT_FALSE(Exists(beside));
 }
